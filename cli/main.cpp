@@ -1,0 +1,135 @@
+// pontexa-cli: the export and the import without a window, for scripts.
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "export/exportador.h"
+#include "import/importador.h"
+#include "platform/error.h"
+#include "saga/document.h"
+#include "tables/exchange_folder.h"
+#include "text/numbers.h"
+
+namespace fs = std::filesystem;
+using namespace pontexa;
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+constexpr std::string_view kUsage =
+    "Uso: pontexa-cli exportar ARCHIVO.xml [--carpeta DIR]\n"
+    "     pontexa-cli importar ARCHIVO.xml [--carpeta DIR]\n"
+    "\n"
+    "  exportar   escribe en la carpeta de intercambio las tablas ASIGNOMT, PROFT,\n"
+    "             AULAT, GRUPOST, ASIGT y DIASHORAST (vacia) a partir del archivo de SAGA\n"
+    "  importar   reescribe la seccion time-tables del archivo de SAGA a partir de\n"
+    "             DIASHORAST, SOLUC y las tablas exportadas\n"
+    "\n"
+    "  --carpeta DIR  carpeta de intercambio; sin ella, la que representa C:\\QORDA\n"
+    "  --help         muestra este texto\n";
+
+struct Arguments {
+  std::string direction;
+  fs::path file;
+  std::optional<fs::path> folder;
+};
+
+// Error messages are UTF-8 already.
+void PrintError(std::string_view message) { std::cerr << message << '\n'; }
+
+std::optional<Arguments> Parse(const std::vector<std::string>& args, std::string& problem) {
+  Arguments parsed;
+  std::vector<std::string> positional;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--carpeta") {
+      if (i + 1 >= args.size()) {
+        problem = "falta la carpeta tras --carpeta";
+        return std::nullopt;
+      }
+      parsed.folder = fs::path(args[++i]);
+    } else if (arg.rfind("--carpeta=", 0) == 0) {
+      parsed.folder = fs::path(arg.substr(10));
+    } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
+      problem = "opcion desconocida: " + arg;
+      return std::nullopt;
+    } else {
+      positional.push_back(arg);
+    }
+  }
+  if (positional.size() != 2) {
+    problem = positional.empty() ? "falta la orden" : "se esperan una orden y un archivo";
+    return std::nullopt;
+  }
+  parsed.direction = positional[0];
+  if (parsed.direction != "exportar" && parsed.direction != "importar") {
+    problem = "orden desconocida: " + parsed.direction;
+    return std::nullopt;
+  }
+  parsed.file = fs::path(positional[1]);
+  return parsed;
+}
+
+int Run(const Arguments& args) {
+  std::error_code error;
+  if (!fs::is_regular_file(args.file, error)) {
+    PrintError("No existe archivo");
+    return kExitFailure;
+  }
+  const fs::path folder = args.folder ? *args.folder : tables::ExchangeFolder();
+  if (!fs::is_directory(folder, error)) {
+    PrintError("No existe la carpeta de intercambio '" + folder.string() + "'");
+    return kExitFailure;
+  }
+  const text::RegionalSettings settings = text::RegionalSettings::FromEnvironment();
+
+  if (args.direction == "exportar") {
+    const saga::Document document = saga::Document::Load(args.file);
+    const exportacion::ResumenExportacion summary = exportacion::Exportar(document, folder, settings);
+    for (const auto& [table, records] : summary.registros) {
+      std::cout << table << ": " << records << (records == 1 ? " registro" : " registros") << '\n';
+    }
+  } else {
+    const importacion::ResumenImportacion summary = importacion::ImportarArchivo(args.file, folder, settings);
+    std::cout << "time-tables: " << summary.dias << " dias, " << summary.intervalos << " intervalos, "
+              << summary.grupos << " grupos, " << summary.miembros << " profesores, " << summary.actividades
+              << " actividades, " << summary.entradas << " sesiones\n";
+  }
+  std::cout << "Proceso finalizado" << std::endl;
+  return kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  for (const std::string& arg : args) {
+    if (arg == "--help" || arg == "-h") {
+      std::cout << kUsage;
+      return kExitOk;
+    }
+  }
+  std::string problem;
+  const std::optional<Arguments> parsed = Parse(args, problem);
+  if (!parsed) {
+    std::cerr << "pontexa-cli: " << problem << "\n\n" << kUsage;
+    return kExitUsage;
+  }
+  try {
+    return Run(*parsed);
+  } catch (const pontexa::Error& failure) {
+    PrintError(failure.what());
+  } catch (const std::exception& failure) {
+    PrintError(failure.what());
+  }
+  return kExitFailure;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+// The export: SAGA document -> the six tables Mirvane reads.
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "saga/document.h"
+#include "text/numbers.h"
+
+namespace pontexa::exportacion {
+
+// Called as the work goes: the step's table name, records done, records in
+// the step (0 when unknown).
+using Progreso = std::function<void(std::string_view tabla, std::size_t hecho, std::size_t total)>;
+
+struct ResumenExportacion {
+  // (table name, records written), in the order the tables were made.
+  std::vector<std::pair<std::string, std::size_t>> registros;
+};
+
+// Runs ExportarAsignaturas, ExportarProfesores, ExportarAulas, ExportarGrupos,
+// ExportarAsignaciones and ExportarDiasHoras in that order and then replaces
+// the six tables of `carpeta` together. Throws pontexa::Error; on any failure
+// the tables in `carpeta` are exactly as they were.
+ResumenExportacion Exportar(const saga::Document& documento, const std::filesystem::path& carpeta,
+                            const text::RegionalSettings& ajustes, const Progreso& progreso = {});
+
+}  // namespace pontexa::exportacion

@@ -1,0 +1,33 @@
+#pragma once
+
+// The import: Mirvane's tables -> the time-tables section of the SAGA document.
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string_view>
+
+#include "saga/document.h"
+#include "text/numbers.h"
+
+namespace pontexa::importacion {
+
+using Progreso = std::function<void(std::string_view seccion, std::size_t hecho, std::size_t total)>;
+
+struct ResumenImportacion {
+  std::size_t dias = 0, intervalos = 0, grupos = 0, miembros = 0, actividades = 0, entradas = 0;
+};
+
+// Replaces every time-tables child of the document element by one new section
+// built from the tables in `carpeta`. The document is changed in memory only;
+// the caller saves it. Throws pontexa::Error.
+ResumenImportacion Importar(saga::Document& documento, const std::filesystem::path& carpeta,
+                            const text::RegionalSettings& ajustes, const Progreso& progreso = {});
+
+// Loads `archivo`, imports into it and saves it atomically.
+ResumenImportacion ImportarArchivo(const std::filesystem::path& archivo,
+                                   const std::filesystem::path& carpeta,
+                                   const text::RegionalSettings& ajustes,
+                                   const Progreso& progreso = {});
+
+}  // namespace pontexa::importacion

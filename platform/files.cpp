@@ -1,0 +1,283 @@
+#include "platform/files.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <system_error>
+
+#include "platform/error.h"
+#include "platform/faults.h"
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace pontexa::platform {
+namespace {
+
+std::string Describe(const fs::path& path) { return "'" + path.string() + "'"; }
+
+std::string ErrnoText(int error) {
+  if (error == ENOSPC) return "No queda espacio en el disco";
+  if (error == EACCES || error == EPERM) return "Permiso denegado";
+  if (error == ENOENT) return "No existe el archivo o la carpeta";
+  if (error == EROFS) return "Sistema de archivos de solo lectura";
+  return std::generic_category().message(error);
+}
+
+[[noreturn]] void Fail(const std::string& what, const fs::path& path, int error) {
+  throw Error(what + " " + Describe(path) + ": " + ErrnoText(error));
+}
+
+}  // namespace
+
+std::string ReadFile(const fs::path& path) {
+  if (faults::ShouldFail(faults::Operation::Open, path.string())) Fail("No se puede leer", path, EACCES);
+  std::ifstream in(path, std::ios::binary);
+  if (!in) Fail("No se puede abrir", path, errno ? errno : ENOENT);
+  std::string bytes;
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  if (size < 0) Fail("No se puede leer", path, errno ? errno : EIO);
+  bytes.resize(static_cast<std::size_t>(size));
+  in.seekg(0, std::ios::beg);
+  if (size > 0 && !in.read(bytes.data(), size)) Fail("No se puede leer", path, errno ? errno : EIO);
+  return bytes;
+}
+
+// ---------------------------------------------------------------------------
+// OutputFile
+
+struct OutputFile::Impl {
+#ifdef _WIN32
+  HANDLE handle = INVALID_HANDLE_VALUE;
+#else
+  int fd = -1;
+#endif
+  bool closed = false;
+};
+
+OutputFile::OutputFile(const fs::path& path) : impl_(std::make_unique<Impl>()), path_(path) {
+  if (faults::ShouldFail(faults::Operation::Open, path.string())) Fail("No se puede crear", path, EACCES);
+#ifdef _WIN32
+  impl_->handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (impl_->handle == INVALID_HANDLE_VALUE) Fail("No se puede crear", path, EACCES);
+#else
+  impl_->fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (impl_->fd < 0) Fail("No se puede crear", path, errno);
+#endif
+}
+
+OutputFile::~OutputFile() {
+  if (!impl_ || impl_->closed) return;
+#ifdef _WIN32
+  CloseHandle(impl_->handle);
+#else
+  ::close(impl_->fd);
+#endif
+  std::error_code ignored;
+  fs::remove(path_, ignored);
+}
+
+void OutputFile::Write(std::string_view bytes) {
+  if (faults::ShouldFail(faults::Operation::Write, path_.string())) Fail("No se puede escribir", path_, ENOSPC);
+#ifdef _WIN32
+  while (!bytes.empty()) {
+    DWORD written = 0;
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
+    if (!WriteFile(impl_->handle, bytes.data(), chunk, &written, nullptr)) Fail("No se puede escribir", path_, EIO);
+    bytes.remove_prefix(written);
+  }
+#else
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(impl_->fd, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      Fail("No se puede escribir", path_, errno);
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+#endif
+}
+
+void OutputFile::Close() {
+  if (impl_->closed) return;
+  if (faults::ShouldFail(faults::Operation::Sync, path_.string())) Fail("No se puede guardar", path_, EIO);
+#ifdef _WIN32
+  if (!FlushFileBuffers(impl_->handle)) Fail("No se puede guardar", path_, EIO);
+  CloseHandle(impl_->handle);
+  impl_->closed = true;
+#else
+  if (::fsync(impl_->fd) != 0) Fail("No se puede guardar", path_, errno);
+  const int result = ::close(impl_->fd);
+  impl_->closed = true;
+  if (result != 0) {
+    const int error = errno;
+    std::error_code ignored;
+    fs::remove(path_, ignored);
+    Fail("No se puede guardar", path_, error);
+  }
+#endif
+}
+
+// ---------------------------------------------------------------------------
+// AtomicFile
+
+namespace {
+fs::path TemporaryBeside(const fs::path& target) {
+  static thread_local std::mt19937_64 random{std::random_device{}()};
+  char suffix[24];
+  std::snprintf(suffix, sizeof suffix, ".%08llx.tmp",
+                static_cast<unsigned long long>(random() & 0xffffffffULL));
+  fs::path name = "." + target.filename().string() + ".pontexa" + suffix;
+  return target.parent_path() / name;
+}
+}  // namespace
+
+AtomicFile::AtomicFile(const fs::path& target) : target_(target), temporary_(TemporaryBeside(target)) {
+  out_ = std::make_unique<OutputFile>(temporary_);
+}
+
+AtomicFile::~AtomicFile() {
+  // OutputFile removes the temporary when it was not closed; a closed but
+  // uncommitted one is removed here.
+  if (!committed_) {
+    out_.reset();
+    std::error_code ignored;
+    fs::remove(temporary_, ignored);
+  }
+}
+
+void AtomicFile::Write(std::string_view bytes) { out_->Write(bytes); }
+
+void AtomicFile::Commit() {
+  out_->Close();
+  std::error_code error;
+  const auto status = fs::status(target_, error);
+  if (!error && fs::exists(status)) {
+    fs::permissions(temporary_, status.permissions(), fs::perm_options::replace, error);
+#ifndef _WIN32
+    struct stat info {};
+    if (::stat(target_.c_str(), &info) == 0) {
+      // Keeps the owner where we may (root saving someone's file); failure is harmless.
+      [[maybe_unused]] int ignored = ::chown(temporary_.c_str(), info.st_uid, info.st_gid);
+    }
+#endif
+  }
+  ReplaceFile(temporary_, target_);
+  committed_ = true;
+}
+
+// ---------------------------------------------------------------------------
+
+void ReplaceFile(const fs::path& from, const fs::path& to) {
+  if (faults::ShouldFail(faults::Operation::Rename, to.string())) Fail("No se puede reemplazar", to, EACCES);
+#ifdef _WIN32
+  if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    Fail("No se puede reemplazar", to, EACCES);
+#else
+  if (::rename(from.c_str(), to.c_str()) != 0) Fail("No se puede reemplazar", to, errno);
+  SyncFolder(to.parent_path().empty() ? fs::path(".") : to.parent_path());
+#endif
+}
+
+void SyncFolder(const fs::path& folder) {
+#ifndef _WIN32
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::fsync(fd);  // best effort: some file systems refuse fsync on folders
+    ::close(fd);
+  }
+#else
+  (void)folder;
+#endif
+}
+
+// ---------------------------------------------------------------------------
+// FileLock
+
+struct FileLock::Impl {
+#ifdef _WIN32
+  HANDLE handle = INVALID_HANDLE_VALUE;
+#else
+  int fd = -1;
+#endif
+};
+
+std::optional<FileLock> FileLock::TryExclusive(const fs::path& path) {
+  if (faults::ShouldFail(faults::Operation::Open, path.string())) return std::nullopt;
+  FileLock lock;
+  lock.impl_ = std::make_unique<Impl>();
+#ifdef _WIN32
+  lock.impl_->handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (lock.impl_->handle == INVALID_HANDLE_VALUE) Fail("No se puede abrir", path, ENOENT);
+  OVERLAPPED whole{};
+  if (!LockFileEx(lock.impl_->handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole)) {
+    CloseHandle(lock.impl_->handle);
+    lock.impl_->handle = INVALID_HANDLE_VALUE;
+    return std::nullopt;
+  }
+#else
+  lock.impl_->fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (lock.impl_->fd < 0) Fail("No se puede abrir", path, errno);
+  if (::flock(lock.impl_->fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(lock.impl_->fd);
+    lock.impl_->fd = -1;
+    return std::nullopt;
+  }
+#endif
+  return lock;
+}
+
+FileLock::FileLock(FileLock&&) noexcept = default;
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+  if (this != &other) {
+    FileLock dying(std::move(*this));
+    impl_ = std::move(other.impl_);
+  }
+  return *this;
+}
+
+FileLock::~FileLock() {
+  if (!impl_) return;
+#ifdef _WIN32
+  if (impl_->handle != INVALID_HANDLE_VALUE) CloseHandle(impl_->handle);
+#else
+  if (impl_->fd >= 0) ::close(impl_->fd);  // releases the flock
+#endif
+}
+
+// ---------------------------------------------------------------------------
+
+fs::path ExecutablePath() {
+#ifdef _WIN32
+  wchar_t buffer[MAX_PATH * 4];
+  const DWORD length = GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(std::size(buffer)));
+  return fs::path(std::wstring(buffer, length));
+#else
+  std::error_code error;
+  fs::path path = fs::read_symlink("/proc/self/exe", error);
+  return error ? fs::path() : path;
+#endif
+}
+
+std::optional<std::string> GetEnv(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr) return std::nullopt;
+  return std::string(value);
+}
+
+}  // namespace pontexa::platform
