@@ -1,0 +1,1 @@
+// placeholder until the layer's sources land
