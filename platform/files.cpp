@@ -274,6 +274,15 @@ fs::path ExecutablePath() {
 #endif
 }
 
+std::optional<char> NativeDecimalSeparator() {
+#ifdef _WIN32
+  wchar_t separator[8] = {};
+  if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) > 0 && separator[0] < 0x80)
+    return static_cast<char>(separator[0]);
+#endif
+  return std::nullopt;
+}
+
 std::optional<std::string> GetEnv(const char* name) {
   const char* value = std::getenv(name);
   if (value == nullptr) return std::nullopt;

@@ -85,6 +85,10 @@ class FileLock {
 // Full path of the running executable.
 std::filesystem::path ExecutablePath();
 
+// The decimal separator of the user's regional settings where the platform
+// keeps one (Windows); empty elsewhere, where the locale variables tell.
+std::optional<char> NativeDecimalSeparator();
+
 // The value of an environment variable, if set.
 std::optional<std::string> GetEnv(const char* name);
 

@@ -22,10 +22,10 @@ struct RegionalSettings {
   static RegionalSettings FromLocaleName(std::string_view name);
 };
 
-// The general number format: whole numbers (|v| < 1e15) without separator or
-// exponent ("3", "-1"); other values with up to 15 significant digits and no
-// trailing zeros ("2,5"), in scientific form ("1,5E-7", "1E20") when the
-// exponent is below -5 or at least 15. NaN and infinities: "NAN", "INF", "-INF".
+// The general number format: 15 significant digits without trailing zeros,
+// so whole numbers come without separator or exponent ("3", "-1") and others
+// as "2,5"; scientific form ("5E-5", "1,5E20") for magnitudes below 0.0001 or
+// of 1E15 and above. NaN and infinities: "NAN", "INF", "-INF".
 std::string FormatGeneral(double value, char decimalSeparator);
 
 // Text to number as the platform converts it: surrounding blanks, an optional
