@@ -1,0 +1,80 @@
+// The days section from DIASHORAST: one day per day number 1 to 7 found (its
+// name from the first row of that day), holding that day's intervals by
+// interval number and, for equal numbers, in record order.
+//
+// One walk of the table puts every row in its (day, interval) bucket; writing
+// the buckets in order gives what a walk per day and per interval number gives.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "import/importador_core.h"
+#include "import/reglas.h"
+
+namespace pontexa::importacion {
+
+namespace {
+
+constexpr int kDias = 7;
+constexpr int kIntervalos = 40;
+
+struct Intervalo {
+  std::string desde;
+  std::string hasta;
+};
+
+struct Dia {
+  std::optional<std::string> nombre;  // TEXTODIA of the day's first row
+  std::array<std::vector<Intervalo>, kIntervalos + 1> intervalos;  // by number, 1-based
+};
+
+}  // namespace
+
+void Importador::EscribirDias() {
+  saga::Element dias = NuevoHijo(horario_, "days");
+
+  tables::Table& tabla = wwTableDiasHoras;
+  const tables::Field dia = tabla.FieldByName("DIA");
+  const tables::Field textoDia = tabla.FieldByName("TEXTODIA");
+  const tables::Field hora = tabla.FieldByName("HORA");
+  const tables::Field horaDesde = tabla.FieldByName("HORADESDE");
+  const tables::Field horaHasta = tabla.FieldByName("HORAHASTA");
+
+  std::array<Dia, kDias + 1> porDia;
+  for (tabla.First(); !tabla.Eof(); tabla.Next()) {
+    const int d = NumeroExacto(dia.AsString(), kDias);
+    if (d == 0) continue;
+    Dia& destino = porDia[d];
+    if (!destino.nombre) destino.nombre = textoDia.AsString();
+    const int n = NumeroExacto(hora.AsString(), kIntervalos);
+    if (n == 0) continue;
+    destino.intervalos[n].push_back({horaDesde.AsString(), horaHasta.AsString()});
+  }
+
+  for (int d = 1; d <= kDias; ++d) {
+    const Dia& origen = porDia[d];
+    if (!origen.nombre) continue;
+    const std::string dt = text::FormatInteger(d);
+    saga::Element elementoDia = documento_.CreateElement("day");
+    elementoDia.SetAttribute("id", dt);
+    elementoDia.SetAttribute("name", *origen.nombre);
+    dias.AppendChild(elementoDia);
+    ++resumen_.dias;
+    for (int n = 1; n <= kIntervalos; ++n) {
+      const std::string id = "i" + text::FormatInteger(n);
+      for (const Intervalo& intervalo : origen.intervalos[n]) {
+        saga::Element elemento = documento_.CreateElement("interval");
+        elemento.SetAttribute("id", id);
+        elemento.SetAttribute("begin", intervalo.desde);
+        elemento.SetAttribute("end", HoraFin(intervalo.hasta));
+        elementoDia.AppendChild(elemento);
+        ++resumen_.intervalos;
+      }
+    }
+  }
+  Avisar("days", resumen_.dias, resumen_.dias);
+}
+
+}  // namespace pontexa::importacion

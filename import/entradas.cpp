@@ -1,0 +1,124 @@
+// The inputs section: one input per placed row of SOLUC (DIA not 0), in record
+// order, numbered input1, input2, ... without gaps. Each names its day, its
+// interval, the activity of its subject, and its group, teacher and room by
+// the SAGA id found for their codes (or the code itself when no row has it).
+//
+// Every lookup keeps the first-match result of a walk from the first row; the
+// tables answer through Locate, and each distinct code is looked up once.
+
+#include <string>
+#include <unordered_map>
+
+#include "import/importador_core.h"
+#include "import/reglas.h"
+#include "text/cp1252.h"
+
+namespace pontexa::importacion {
+
+namespace {
+
+constexpr std::size_t kAvisoCada = 8192;
+
+// A code's SAGA id: IDSAGA of the first row whose `campoCodigo` equals the
+// code, else the code itself.
+class Traductor {
+ public:
+  Traductor(tables::Table& tabla, std::string_view campoCodigo)
+      : tabla_(tabla), campoCodigo_(campoCodigo), idSaga_(tabla.FieldByName("IDSAGA")) {}
+
+  const std::string& Clave(const std::string& codigo) {
+    auto encontrado = memoria_.find(codigo);
+    if (encontrado == memoria_.end()) {
+      std::string clave = tabla_.Locate(campoCodigo_, codigo) ? idSaga_.AsString() : codigo;
+      encontrado = memoria_.emplace(codigo, std::move(clave)).first;
+    }
+    return encontrado->second;
+  }
+
+ private:
+  tables::Table& tabla_;
+  std::string_view campoCodigo_;
+  tables::Field idSaga_;
+  std::unordered_map<std::string, std::string> memoria_;
+};
+
+// A subject code's activity id: the code's key (its SAGA id when a subject row
+// has that code) is matched against the subject keys of the activities with
+// letter case ignored; the first activity with an equal key wins.
+class BuscadorActividades {
+ public:
+  BuscadorActividades(tables::Table& asignaturas, const std::vector<std::string>& listaActividades,
+                      const std::vector<std::string>& listaAsignaturas)
+      : claves_(asignaturas, "COD"), listaActividades_(listaActividades) {
+    for (std::size_t i = 0; i < listaAsignaturas.size(); ++i) {
+      primeraPosicion_.try_emplace(text::CaseInsensitiveKey(listaAsignaturas[i]), i);
+    }
+  }
+
+  const std::string& Actividad(const std::string& asignatura) {
+    const auto posicion = primeraPosicion_.find(text::CaseInsensitiveKey(claves_.Clave(asignatura)));
+    if (posicion == primeraPosicion_.end()) {
+      // What the list lookup reports for a key it does not hold.
+      throw pontexa::Error("List index out of bounds (" + text::FormatInteger(-1) + ")");
+    }
+    return listaActividades_[posicion->second];
+  }
+
+ private:
+  Traductor claves_;
+  const std::vector<std::string>& listaActividades_;
+  std::unordered_map<std::string, std::size_t> primeraPosicion_;
+};
+
+}  // namespace
+
+void Importador::EscribirEntradas() {
+  saga::Element entradas = NuevoHijo(horario_, "inputs");
+
+  BuscadorActividades actividades(wwTableNomAsg, ListaActividades, ListaAsignaturas);
+  Traductor grupos(wwTableGrupos, "ABREV");
+  Traductor profesores(wwTableProfesor, "ABREV");
+  Traductor aulas(wwTableAulas, "ABREV");
+
+  tables::Table& soluc = wwTableSoluc;
+  const tables::Field dia = soluc.FieldByName("DIA");
+  const tables::Field hora = soluc.FieldByName("HORA");
+  const tables::Field sesiones = soluc.FieldByName("SESIONES");
+  const tables::Field asig = soluc.FieldByName("ASIG");
+  const tables::Field codGrupo = soluc.FieldByName("CODGRUPO");
+  const tables::Field prof = soluc.FieldByName("PROF");
+  const tables::Field aula = soluc.FieldByName("AULA");
+
+  // One container holding one item, whose id is written only when not empty.
+  auto escribirUno = [this](saga::Element entrada, std::string_view contenedor, std::string_view elemento,
+                            const std::string& clave) {
+    saga::Element grupo = NuevoHijo(entrada, contenedor);
+    saga::Element hijo = documento_.CreateElement(elemento);
+    if (!clave.empty()) hijo.SetAttribute("id", clave);
+    grupo.AppendChild(hijo);
+  };
+
+  const std::size_t total = soluc.RecordCount();
+  std::size_t fila = 0;
+  std::size_t contador = 1;
+  for (soluc.First(); !soluc.Eof(); soluc.Next()) {
+    if (++fila % kAvisoCada == 0) Avisar("inputs", fila, total);
+    if (dia.AsInteger() == 0) continue;  // not placed
+
+    saga::Element entrada = documento_.CreateElement("input");
+    entrada.SetAttribute("id", "input" + text::FormatInteger(static_cast<std::int64_t>(contador++)));
+    entrada.SetAttribute("day", dia.AsString());
+    const double h = hora.AsFloat();
+    entrada.SetAttribute("interval", TextoIntervalo(h, sesiones.AsFloat(), ajustes_.decimalSeparator));
+    entrada.SetAttribute("activity", actividades.Actividad(asig.AsString()));
+    entradas.AppendChild(entrada);
+
+    escribirUno(entrada, "groups", "group", grupos.Clave(codGrupo.AsString()));
+    escribirUno(entrada, "members", "member", profesores.Clave(prof.AsString()));
+    escribirUno(entrada, "locations", "location", aulas.Clave(aula.AsString()));
+  }
+  resumen_.entradas = contador - 1;
+  Avisar("inputs", total, total);
+}
+
+}  // namespace pontexa::importacion
