@@ -10,10 +10,18 @@
 #include <utility>
 #include <vector>
 
+#include "platform/error.h"
 #include "saga/document.h"
 #include "text/numbers.h"
 
 namespace pontexa::exportacion {
+
+// A SAGA file the export cannot turn into tables (an element without its id,
+// hours out of range). The message names the element and where it is.
+class ExportError : public pontexa::Error {
+ public:
+  using pontexa::Error::Error;
+};
 
 // Called as the work goes: the step's table name, records done, records in
 // the step (0 when unknown).

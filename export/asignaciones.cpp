@@ -1,0 +1,112 @@
+#include <optional>
+#include <vector>
+
+#include "export/codigos.h"
+#include "export/exportador_pasos.h"
+#include "export/lectura.h"
+#include "tables/table.h"
+
+namespace pontexa::exportacion {
+namespace {
+
+std::string Contexto(std::string_view de, std::string_view id) { return std::string(de) + " " + Citar(id); }
+
+}  // namespace
+
+void Exportador::ExportarAsignaciones() {
+  const tables::TableLayout& layout = tables::kAsigt;
+  tables::DbfWriter tabla(layout);
+  const std::filesystem::path& carpeta = reemplazo_.Folder();
+  // The tables of the earlier steps, read back from where they wait.
+  tables::Table grupos(carpeta, "GRUPOST", ajustes_);
+  tables::Table profesores(carpeta, "PROFT", ajustes_);
+  tables::Table aulas(carpeta, "AULAT", ajustes_);
+  tables::Table asignaturas(carpeta, "ASIGNOMT", ajustes_);
+  grupos.SetFile(Preparada("GRUPOST"));
+  profesores.SetFile(Preparada("PROFT"));
+  aulas.SetFile(Preparada("AULAT"));
+  asignaturas.SetFile(Preparada("ASIGNOMT"));
+  grupos.Open();
+  profesores.Open();
+  aulas.Open();
+  asignaturas.Open();
+  const tables::Field abrevGrupo = grupos.FieldByName("ABREV");
+  const tables::Field turnoGrupo = grupos.FieldByName("TURNO");
+  const tables::Field nivelGrupo = grupos.FieldByName("NIVEL");
+  const tables::Field cursoGrupo = grupos.FieldByName("CURSO");
+  const tables::Field letraGrupo = grupos.FieldByName("GRUPO");
+  const tables::Field abrevProfesor = profesores.FieldByName("ABREV");
+  const tables::Field codAsignatura = asignaturas.FieldByName("COD");
+  const tables::Field horasAsignatura = asignaturas.FieldByName("HORAS");
+
+  const std::vector<saga::Element> elementosGrupo = documento_.SelectNodes("/document/groups/group");
+  std::vector<std::vector<saga::Element>> asignadasPorGrupo;
+  asignadasPorGrupo.reserve(elementosGrupo.size());
+  std::size_t total = 0;
+  for (const saga::Element& grupo : elementosGrupo) {
+    asignadasPorGrupo.push_back(grupo.SelectNodes("assigned-subjects/assigned-subject"));
+    total += asignadasPorGrupo.back().size();
+  }
+  Avisar(layout.name, 0, total);
+
+  for (std::size_t i = 0; i < elementosGrupo.size(); ++i) {
+    const std::string idGrupo = IdObligatorio(documento_, elementosGrupo[i], {"group", i + 1});
+    std::string codGrupo, turno, nivel, curso, letra;
+    if (grupos.Locate("IDSAGA", idGrupo)) {
+      codGrupo = abrevGrupo.AsString();
+      turno = turnoGrupo.AsString();
+      nivel = nivelGrupo.AsString();
+      curso = cursoGrupo.AsString();
+      letra = letraGrupo.AsString();
+    }
+    const std::vector<saga::Element>& asignadas = asignadasPorGrupo[i];
+    for (std::size_t j = 0; j < asignadas.size(); ++j) {
+      const saga::Element& asignada = asignadas[j];
+      const std::string idAsignatura =
+          IdObligatorio(documento_, asignada, {"assigned-subject", j + 1, Contexto("del grupo", idGrupo)});
+      std::string codAsig, horas, codProf;
+      if (asignaturas.Locate("IDSAGA", idAsignatura)) {
+        codAsig = codAsignatura.AsString();
+        horas = horasAsignatura.AsString();
+      }
+      // The teacher is the last one assigned, found or not.
+      const std::vector<saga::Element> docentes = asignada.SelectNodes("assigned-teachers/assigned-teacher");
+      for (std::size_t k = 0; k < docentes.size(); ++k) {
+        codProf.clear();
+        const std::string idProfesor = IdObligatorio(
+            documento_, docentes[k],
+            {"assigned-teacher", k + 1,
+             Contexto("de la asignatura asignada", idAsignatura) + " " + Contexto("del grupo", idGrupo)});
+        if (profesores.Locate("IDSAGA", idProfesor)) codProf = abrevProfesor.AsString();
+      }
+
+      const std::optional<double> valorHoras = HorasComoNumero(horas);
+      const std::optional<std::int32_t> sesiones = TechoDeHoras(valorHoras.value_or(0.0));
+      if (!sesiones) {
+        throw ExportError("Las horas " + Citar(horas) + " de la asignatura " + Citar(idAsignatura) + " (código " +
+                          Citar(codAsig) + "), asignada al grupo " + Citar(idGrupo) +
+                          ", no caben en un entero de 32 bits; no se ha cambiado ninguna tabla");
+      }
+      tabla.Append();
+      tabla.SetString("CASIG", codAsig);
+      tabla.SetString("CPROF", codProf);
+      tabla.SetString("CGRUP", codGrupo);
+      tabla.SetString("CAULA", "");
+      tabla.SetString("TURNO", turno);
+      tabla.SetString("NIVEL", nivel);
+      tabla.SetString("CURSO", curso);
+      tabla.SetString("GRUPO", letra);
+      if (valorHoras) tabla.SetFloat("HORAS", *valorHoras);
+      tabla.SetString("SESIONES", Sesiones(*sesiones));
+      tabla.Post();
+      Avisar(layout.name, tabla.RecordCount(), total);
+    }
+  }
+  grupos.Close();
+  profesores.Close();
+  aulas.Close();
+  asignaturas.Close();
+  Guardar(layout, tabla);
+}
+
+}  // namespace pontexa::exportacion

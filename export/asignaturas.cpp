@@ -1,0 +1,42 @@
+#include <vector>
+
+#include "export/codigos.h"
+#include "export/exportador_pasos.h"
+#include "export/lectura.h"
+#include "text/clipper.h"
+
+namespace pontexa::exportacion {
+namespace {
+constexpr std::string_view kHorasPorDefecto = "4";
+constexpr std::int32_t kLargoCodigoLargo = 10;
+}  // namespace
+
+void Exportador::ExportarAsignaturas() {
+  const tables::TableLayout& layout = tables::kAsignomt;
+  tables::DbfWriter tabla(layout);
+  ListaCodigos codigos = ListaCodigos::Asignaturas();
+  const std::vector<saga::Element> asignaturas = documento_.SelectNodes("/document/subjects/subject");
+  Avisar(layout.name, 0, asignaturas.size());
+  for (std::size_t i = 0; i < asignaturas.size(); ++i) {
+    const saga::Element& asignatura = asignaturas[i];
+    const std::string id = IdObligatorio(documento_, asignatura, {"subject", i + 1});
+    const std::string nombre = AtributoRecortado(asignatura, "name");
+    // `hours` counts only on an element with more than two attributes.
+    std::string horas = asignatura.AttributeCount() > 2 ? AtributoRecortado(asignatura, "hours") : std::string();
+    if (horas.empty()) horas = kHorasPorDefecto;
+
+    const std::string codigo = codigos.Dar(CodigoAsignatura(nombre));
+
+    tabla.Append();
+    tabla.SetString("COD", codigo);
+    tabla.SetString("CODLARGO", Clipper::LeftStr(nombre, kLargoCodigoLargo));
+    tabla.SetString("NOMBRE", nombre);
+    tabla.SetString("IDSAGA", id);
+    tabla.SetString("HORAS", horas);
+    tabla.Post();
+    Avisar(layout.name, i + 1, asignaturas.size());
+  }
+  Guardar(layout, tabla);
+}
+
+}  // namespace pontexa::exportacion

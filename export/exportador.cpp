@@ -1,0 +1,46 @@
+#include "export/exportador.h"
+
+#include "export/exportador_pasos.h"
+
+namespace pontexa::exportacion {
+namespace {
+// Progress is reported at the start and end of each table and every this many records.
+constexpr std::size_t kCadaRegistros = 64;
+}  // namespace
+
+Exportador::Exportador(const saga::Document& documento, tables::TableReplacement& reemplazo,
+                       const text::RegionalSettings& ajustes, const Progreso& progreso)
+    : documento_(documento), reemplazo_(reemplazo), ajustes_(ajustes), progreso_(progreso) {}
+
+std::filesystem::path Exportador::Preparada(std::string_view tabla) {
+  auto it = preparadas_.find(tabla);
+  if (it == preparadas_.end()) it = preparadas_.emplace(std::string(tabla), reemplazo_.StagingPath(tabla)).first;
+  return it->second;
+}
+
+void Exportador::Guardar(const tables::TableLayout& layout, const tables::DbfWriter& tabla) {
+  tabla.WriteTo(Preparada(layout.name));
+  resumen_.registros.emplace_back(std::string(layout.name), tabla.RecordCount());
+}
+
+void Exportador::Avisar(std::string_view tabla, std::size_t hecho, std::size_t total) const {
+  if (!progreso_) return;
+  if (hecho == 0 || hecho == total || hecho % kCadaRegistros == 0) progreso_(tabla, hecho, total);
+}
+
+ResumenExportacion Exportar(const saga::Document& documento, const std::filesystem::path& carpeta,
+                            const text::RegionalSettings& ajustes, const Progreso& progreso) {
+  // The new tables are built aside; until Commit() the folder keeps the old ones.
+  tables::TableReplacement reemplazo(carpeta);
+  Exportador exportador(documento, reemplazo, ajustes, progreso);
+  exportador.ExportarAsignaturas();
+  exportador.ExportarProfesores();
+  exportador.ExportarAulas();
+  exportador.ExportarGrupos();
+  exportador.ExportarAsignaciones();
+  exportador.ExportarDiasHoras();
+  reemplazo.Commit();
+  return exportador.Resumen();
+}
+
+}  // namespace pontexa::exportacion

@@ -1,0 +1,39 @@
+#include <vector>
+
+#include "export/codigos.h"
+#include "export/exportador_pasos.h"
+#include "export/lectura.h"
+
+namespace pontexa::exportacion {
+
+void Exportador::ExportarGrupos() {
+  const tables::TableLayout& layout = tables::kGrupost;
+  tables::DbfWriter tabla(layout);
+  ListaCodigos codigos = ListaCodigos::Grupos();
+  const std::vector<saga::Element> grupos = documento_.SelectNodes("/document/groups/group");
+  Avisar(layout.name, 0, grupos.size());
+  for (std::size_t i = 0; i < grupos.size(); ++i) {
+    const saga::Element& grupo = grupos[i];
+    const std::string id = IdObligatorio(documento_, grupo, {"group", i + 1});
+    const std::string nombre = AtributoRecortado(grupo, "name");
+    const std::string turno = TurnoDeRegimen(AtributoRecortado(grupo, "regim"));
+    const std::string descripcion = DescripcionGrupo(nombre, PrimerHijoRecortado(grupo));
+    // The code works on the uncut level; the table keeps 5 characters of it.
+    const PartesGrupo partes = DividirNombreGrupo(nombre);
+    const std::string codigo = codigos.Dar(partes.base);
+
+    tabla.Append();
+    tabla.SetString("ABREV", codigo);
+    tabla.SetString("TURNO", turno);
+    tabla.SetString("NIVEL", partes.nivel);
+    tabla.SetString("CURSO", partes.curso);
+    tabla.SetString("GRUPO", partes.grupo);
+    tabla.SetString("IDSAGA", id);
+    tabla.SetString("DESCRIP", descripcion);
+    tabla.Post();
+    Avisar(layout.name, i + 1, grupos.size());
+  }
+  Guardar(layout, tabla);
+}
+
+}  // namespace pontexa::exportacion
