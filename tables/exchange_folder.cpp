@@ -1,0 +1,92 @@
+#include "tables/exchange_folder.h"
+
+#include <algorithm>
+#include <system_error>
+#include <vector>
+
+#include "platform/files.h"
+#include "text/cp1252.h"
+
+namespace fs = std::filesystem;
+
+namespace pontexa::tables {
+namespace {
+
+std::optional<std::string> NonEmptyEnv(const char* name) {
+  auto value = platform::GetEnv(name);
+  if (value && value->empty()) return std::nullopt;
+  return value;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+  // Names on disk are UTF-8; Windows-1252 case rules cover the Spanish letters.
+  return text::SameTextIgnoringCase(text::Utf8ToAnsi(a), text::Utf8ToAnsi(b));
+}
+
+}  // namespace
+
+fs::path DriveCRoot() {
+#ifdef _WIN32
+  return fs::path("C:\\");
+#else
+  if (auto drive = NonEmptyEnv("PONTEXA_UNIDAD_C")) return fs::path(*drive);
+  if (auto prefix = NonEmptyEnv("WINEPREFIX")) return fs::path(*prefix) / "drive_c";
+  const auto home = NonEmptyEnv("HOME");
+  return fs::path(home ? *home : std::string(".")) / ".wine" / "drive_c";
+#endif
+}
+
+std::optional<fs::path> FindIgnoringCase(const fs::path& folder, std::string_view fileName) {
+  if (fileName.empty()) return std::nullopt;
+  std::error_code error;
+  const fs::path exact = folder / fs::path(std::string(fileName));
+  if (fs::exists(fs::symlink_status(exact, error))) return exact;
+  std::vector<fs::path> matches;
+  fs::directory_iterator it(folder, error);
+  if (error) return std::nullopt;
+  for (const fs::directory_iterator end; it != end; it.increment(error)) {
+    if (error) break;
+    const std::string name = it->path().filename().string();
+    if (SameName(name, fileName)) matches.push_back(it->path());
+  }
+  if (matches.empty()) return std::nullopt;
+  // Several spellings can live side by side off Windows: take the same one every time.
+  return *std::min_element(matches.begin(), matches.end());
+}
+
+fs::path MapWindowsPath(std::string_view windowsPath) {
+  std::string_view rest = windowsPath;
+  if (rest.size() >= 2 && (rest[0] == 'c' || rest[0] == 'C') && rest[1] == ':') {
+    rest.remove_prefix(2);
+  } else if (rest.size() >= 2 && rest[1] == ':') {
+    return fs::path(std::string(windowsPath));  // another drive: nothing stands for it
+  }
+  fs::path current = DriveCRoot();
+  bool existing = true;
+  while (!rest.empty()) {
+    const std::size_t cut = rest.find_first_of("\\/");
+    const std::string_view part = rest.substr(0, cut);
+    rest = cut == std::string_view::npos ? std::string_view() : rest.substr(cut + 1);
+    if (part.empty() || part == ".") continue;
+    if (existing) {
+      if (auto found = FindIgnoringCase(current, part)) {
+        current = *found;
+        continue;
+      }
+      existing = false;
+    }
+    current /= std::string(part);
+  }
+  return current;
+}
+
+fs::path ExchangeFolder() { return MapWindowsPath("C:\\QORDA"); }
+
+std::optional<fs::path> FindTableFile(const fs::path& folder, std::string_view tableName) {
+  std::string fileName(tableName);
+  const bool hasExtension = fileName.size() > 4 && SameName(fileName.substr(fileName.size() - 4), ".DBF");
+  if (!hasExtension) fileName += ".DBF";
+  return FindIgnoringCase(folder, fileName);
+}
+
+}  // namespace pontexa::tables
