@@ -24,6 +24,10 @@ struct xml_node_struct;
 
 namespace pontexa::saga {
 
+namespace detail {
+struct DocumentState;
+}  // namespace detail
+
 // Raised for a file that cannot be read, is not well-formed, has no document
 // element, or cannot be saved. The message names the file and, for parse
 // errors, the parser's description with line and column.
@@ -76,11 +80,12 @@ class Element {
 
  private:
   friend class Document;
-  Element(pugi::xml_node_struct* node, const Document* document) : node_(node), document_(document) {}
+  Element(pugi::xml_node_struct* node, detail::DocumentState* state) : node_(node), state_(state) {}
   pugi::xml_node Node() const;
 
   pugi::xml_node_struct* node_ = nullptr;
-  const Document* document_ = nullptr;
+  // Survives a move of the Document; lives as long as the Document does.
+  detail::DocumentState* state_ = nullptr;
 };
 
 class Document {

@@ -1,0 +1,210 @@
+#include "saga/document.h"
+
+#include <cstring>
+
+#include <pugixml.hpp>
+
+#include "platform/files.h"
+#include "saga/document_state.h"
+#include "saga/encoding.h"
+#include "saga/messages.h"
+
+namespace pontexa::saga {
+namespace {
+
+using detail::DocumentState;
+
+// Everything kept, nothing rewritten: references stay unexpanded and line
+// ends untouched, so the tree can be written back exactly. White-space-only
+// text is kept for the same reason; every operation skips it.
+constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_comments | pugi::parse_pi |
+                                   pugi::parse_declaration | pugi::parse_doctype | pugi::parse_ws_pcdata;
+constexpr unsigned kWriteOptions = pugi::format_raw | pugi::format_no_escapes | pugi::format_no_declaration;
+
+const char* Describe(pugi::xml_parse_status status) {
+  switch (status) {
+    case pugi::status_out_of_memory: return "no hay memoria suficiente";
+    case pugi::status_unrecognized_tag: return "etiqueta no reconocida";
+    case pugi::status_bad_pi: return "declaración XML o instrucción de proceso mal formada";
+    case pugi::status_bad_comment: return "comentario mal formado";
+    case pugi::status_bad_cdata: return "sección CDATA mal formada";
+    case pugi::status_bad_doctype: return "declaración de tipo de documento mal formada";
+    case pugi::status_bad_pcdata: return "texto mal formado";
+    case pugi::status_bad_start_element: return "etiqueta de apertura mal formada";
+    case pugi::status_bad_attribute: return "atributo mal formado";
+    case pugi::status_bad_end_element: return "etiqueta de cierre mal formada";
+    case pugi::status_end_element_mismatch: return "la etiqueta de cierre no corresponde a la de apertura";
+    case pugi::status_no_document_element: return "no hay elemento raíz";
+    default: return "error interno del analizador";
+  }
+}
+
+[[noreturn]] void FailAt(const DocumentState& state, std::size_t offset, const std::string& description) {
+  const auto [line, column] = state.Locate(offset);
+  throw DocumentError(detail::NotValidXml(state.path) + ": " + detail::Position(line, column) + ": " + description);
+}
+
+// Gives "<a></a>" an empty text child, so that it is written back in that
+// form and not as "<a/>". The walk is in document order, as are the offsets.
+void KeepEmptyPairs(DocumentState& state, const std::vector<std::uint32_t>& pairs, pugi::xml_node root) {
+  if (pairs.empty()) return;
+  auto next = pairs.begin();
+  pugi::xml_node node = root;
+  while (node && next != pairs.end()) {
+    if (node.type() == pugi::node_element) {
+      const auto offset = node.offset_debug();
+      while (next != pairs.end() && *next < offset) ++next;
+      if (next != pairs.end() && *next == offset && !node.first_child()) node.append_child(pugi::node_pcdata);
+    }
+    if (node.first_child()) {
+      node = node.first_child();
+      continue;
+    }
+    while (node && node != root && !node.next_sibling()) node = node.parent();
+    if (!node || node == root) break;
+    node = node.next_sibling();
+  }
+  (void)state;
+}
+
+class StringSink final : public detail::ByteSink {
+ public:
+  explicit StringSink(std::string& out) : out_(out) {}
+  void Put(std::string_view bytes) override { out_.append(bytes); }
+
+ private:
+  std::string& out_;
+};
+
+class FileSink final : public detail::ByteSink {
+ public:
+  explicit FileSink(platform::AtomicFile& file) : file_(file) {}
+  void Put(std::string_view bytes) override { file_.Write(bytes); }
+
+ private:
+  platform::AtomicFile& file_;
+};
+
+void WriteDocument(const DocumentState& state, detail::ByteSink& sink) {
+  detail::EncodingWriter writer(state.encoding, sink);
+  if (state.byteOrderMark) writer.WriteByteOrderMark();
+  if (state.verbatimEdges) {
+    writer.Write(state.prolog);
+    state.dom.document_element().print(writer, "", kWriteOptions, pugi::encoding_utf8);
+    writer.Write(state.epilog);
+  } else {
+    for (pugi::xml_node node = state.dom.first_child(); node; node = node.next_sibling())
+      if (node != state.detached) node.print(writer, "", kWriteOptions, pugi::encoding_utf8);
+  }
+  writer.Finish();
+}
+
+}  // namespace
+
+Document::Document(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+Document::Document(Document&&) noexcept = default;
+Document& Document::operator=(Document&&) noexcept = default;
+Document::~Document() = default;
+
+Document Document::Load(const std::filesystem::path& path) {
+  std::string bytes;
+  try {
+    bytes = platform::ReadFile(path);
+  } catch (const std::exception& error) {
+    throw DocumentError(error.what());
+  }
+  return Parse(std::move(bytes), path);
+}
+
+Document Document::Parse(std::string bytes, const std::filesystem::path& displayName) {
+  auto impl = std::make_unique<Impl>();
+  DocumentState& state = *impl;
+  state.path = displayName;
+  {
+    detail::DecodedText decoded = detail::DecodeFile(std::move(bytes), displayName);
+    state.buffer = std::move(decoded.utf8);
+    state.encoding = decoded.encoding;
+    state.byteOrderMark = decoded.byteOrderMark;
+  }
+  state.lines = detail::LineTable(state.buffer);
+  if (const void* nul = std::memchr(state.buffer.data(), '\0', state.buffer.size()))
+    FailAt(state, static_cast<std::size_t>(static_cast<const char*>(nul) - state.buffer.data()),
+           "carácter nulo en el texto");
+
+  detail::SourceLayout layout = detail::ScanLayout(state.buffer);
+  if (layout.rootFound) {
+    state.prolog.assign(state.buffer, 0, layout.rootStart);
+    state.epilog.assign(state.buffer, layout.rootEnd);
+  }
+
+  const pugi::xml_parse_result result =
+      state.dom.load_buffer_inplace(state.buffer.data(), state.buffer.size(), kParseOptions, pugi::encoding_utf8);
+  if (!result) FailAt(state, static_cast<std::size_t>(result.offset), Describe(result.status));
+  if (layout.problem) FailAt(state, layout.problem->first, layout.problem->second);
+
+  std::size_t before = 0, after = 0, roots = 0;
+  pugi::xml_node root;
+  for (pugi::xml_node node = state.dom.first_child(); node; node = node.next_sibling()) {
+    if (node.type() == pugi::node_element) {
+      if (++roots == 2) FailAt(state, static_cast<std::size_t>(node.offset_debug()) - 1, "hay más de un elemento raíz");
+      root = node;
+    } else {
+      ++(roots == 0 ? before : after);
+    }
+  }
+  if (!root) FailAt(state, state.buffer.size(), Describe(pugi::status_no_document_element));
+
+  state.verbatimEdges = layout.rootFound && static_cast<std::size_t>(root.offset_debug()) == layout.rootStart + 1 &&
+                        before == layout.nodesBefore && after == layout.nodesAfter;
+  if (!state.verbatimEdges) {
+    state.prolog.clear();
+    state.prolog.shrink_to_fit();
+    state.epilog.clear();
+    state.epilog.shrink_to_fit();
+  }
+  KeepEmptyPairs(state, layout.emptyPairs, root);
+  return Document(std::move(impl));
+}
+
+Element Document::DocumentElement() const {
+  for (pugi::xml_node node = impl_->dom.first_child(); node; node = node.next_sibling())
+    if (node.type() == pugi::node_element && node != impl_->detached) return Element(node.internal_object(), impl_.get());
+  return {};
+}
+
+std::vector<Element> Document::SelectNodes(std::string_view absolutePath) const {
+  return Element(impl_->dom.internal_object(), impl_.get()).SelectNodes(absolutePath);
+}
+
+Element Document::CreateElement(std::string_view name) {
+  if (name.empty()) throw DocumentError("No se puede crear un elemento sin nombre en " + detail::Quoted(impl_->path));
+  pugi::xml_node node = impl_->Detached().append_child(pugi::node_element);
+  node.set_name(std::string(name).c_str());
+  return Element(node.internal_object(), impl_.get());
+}
+
+void Document::Save() const { SaveTo(impl_->path); }
+
+void Document::SaveTo(const std::filesystem::path& path) const {
+  try {
+    platform::AtomicFile file(path);
+    FileSink sink(file);
+    WriteDocument(*impl_, sink);
+    file.Commit();
+  } catch (const std::exception& error) {
+    throw DocumentError("No se puede guardar el archivo " + detail::Quoted(path) + ": " + error.what());
+  }
+}
+
+std::string Document::Serialize() const {
+  std::string out;
+  out.reserve(impl_->buffer.size() + impl_->buffer.size() / 8);
+  StringSink sink(out);
+  WriteDocument(*impl_, sink);
+  return out;
+}
+
+const std::filesystem::path& Document::Path() const { return impl_->path; }
+Encoding Document::FileEncoding() const { return impl_->encoding; }
+
+}  // namespace pontexa::saga

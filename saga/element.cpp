@@ -1,0 +1,209 @@
+#include <cstring>
+
+#include <pugixml.hpp>
+
+#include "saga/document.h"
+#include "saga/document_state.h"
+#include "saga/messages.h"
+#include "saga/texts.h"
+#include "text/cp1252.h"
+
+namespace pontexa::saga {
+namespace {
+
+bool NameIs(const char* name, std::string_view wanted) {
+  return std::strncmp(name, wanted.data(), wanted.size()) == 0 && name[wanted.size()] == '\0';
+}
+
+bool IsBlankText(pugi::xml_node node) {
+  return node.type() == pugi::node_pcdata && detail::IsBlank(node.value());
+}
+
+// A path of plain child steps, split at '/'. Empty steps ("a//b", a trailing
+// '/') are not plain child steps.
+std::vector<std::string_view> Steps(std::string_view path, const std::filesystem::path& file) {
+  std::vector<std::string_view> steps;
+  std::string_view rest = path;
+  if (!rest.empty() && rest.front() == '/') rest.remove_prefix(1);
+  while (true) {
+    const std::size_t slash = rest.find('/');
+    const std::string_view step = rest.substr(0, slash);
+    if (step.empty())
+      throw DocumentError("La ruta '" + std::string(path) + "' no es válida en " + detail::Quoted(file));
+    steps.push_back(step);
+    if (slash == std::string_view::npos) break;
+    rest.remove_prefix(slash + 1);
+  }
+  return steps;
+}
+
+// Depth-first, so the result is in document order. Recursion is bounded by
+// the number of steps.
+void Collect(pugi::xml_node parent, const std::vector<std::string_view>& steps, std::size_t depth,
+             detail::DocumentState* state, std::vector<Element>& out, Element (*make)(pugi::xml_node_struct*, detail::DocumentState*)) {
+  const std::string_view step = steps[depth];
+  const bool last = depth + 1 == steps.size();
+  for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
+    if (child.type() != pugi::node_element || !NameIs(child.name(), step)) continue;
+    if (last) {
+      out.push_back(make(child.internal_object(), state));
+    } else {
+      Collect(child, steps, depth + 1, state, out, make);
+    }
+  }
+}
+
+void AppendCdata(std::string& out, const char* text) {
+  for (const char* s = text; *s; ++s) {
+    if (*s == '\r') {
+      out.push_back('\n');
+      if (s[1] == '\n') ++s;
+    } else {
+      out.push_back(*s);
+    }
+  }
+}
+
+// The text of every text and CDATA node below `node`, in document order;
+// walked without recursion, since nesting depth is the file's to choose.
+void AppendDescendantText(std::string& out, pugi::xml_node top) {
+  pugi::xml_node node = top.first_child();
+  while (node) {
+    if (node.type() == pugi::node_pcdata) {
+      if (!detail::IsBlank(node.value())) detail::AppendExpanded(out, node.value(), false);
+    } else if (node.type() == pugi::node_cdata) {
+      AppendCdata(out, node.value());
+    }
+    if (node.first_child()) {
+      node = node.first_child();
+      continue;
+    }
+    while (node != top && !node.next_sibling()) node = node.parent();
+    if (node == top) break;
+    node = node.next_sibling();
+  }
+}
+
+std::string ToAnsi(const char* stored, bool attribute) {
+  if (stored[std::strcspn(stored, attribute ? "&\r\n\t" : "&\r")] == '\0') return text::Utf8ToAnsi(stored);
+  std::string utf8;
+  detail::AppendExpanded(utf8, stored, attribute);
+  return text::Utf8ToAnsi(utf8);
+}
+
+}  // namespace
+
+pugi::xml_node Element::Node() const { return pugi::xml_node(node_); }
+
+std::string Element::Name() const { return node_ ? text::Utf8ToAnsi(Node().name()) : std::string(); }
+
+std::vector<Element> Element::SelectNodes(std::string_view path) const {
+  std::vector<Element> out;
+  if (!node_) return out;
+  const std::vector<std::string_view> steps = Steps(path, state_->path);
+  pugi::xml_node start = Node();
+  if (!path.empty() && path.front() == '/') start = start.root();
+  Collect(start, steps, 0, state_, out, [](pugi::xml_node_struct* n, detail::DocumentState* s) { return Element(n, s); });
+  return out;
+}
+
+Element Element::SelectSingleNode(std::string_view childName) const {
+  if (!node_) return {};
+  for (pugi::xml_node child = Node().first_child(); child; child = child.next_sibling())
+    if (child.type() == pugi::node_element && NameIs(child.name(), childName)) return Element(child.internal_object(), state_);
+  return {};
+}
+
+std::size_t Element::AttributeCount() const {
+  std::size_t count = 0;
+  if (node_)
+    for (pugi::xml_attribute a = Node().first_attribute(); a; a = a.next_attribute()) ++count;
+  return count;
+}
+
+std::optional<std::string> Element::Attribute(std::string_view name) const {
+  if (!node_) return std::nullopt;
+  for (pugi::xml_attribute a = Node().first_attribute(); a; a = a.next_attribute())
+    if (NameIs(a.name(), name)) return ToAnsi(a.value(), true);
+  return std::nullopt;
+}
+
+std::optional<std::string> Element::FirstChildText() const {
+  if (!node_) return std::nullopt;
+  pugi::xml_node child = Node().first_child();
+  while (child && IsBlankText(child)) child = child.next_sibling();
+  if (!child) return std::nullopt;
+  switch (child.type()) {
+    case pugi::node_pcdata:
+      return ToAnsi(child.value(), false);
+    case pugi::node_cdata: {
+      std::string utf8;
+      AppendCdata(utf8, child.value());
+      return text::Utf8ToAnsi(utf8);
+    }
+    case pugi::node_element:
+      return Element(child.internal_object(), state_).Text();
+    default:  // comment, processing instruction: their content
+      return text::Utf8ToAnsi(child.value());
+  }
+}
+
+std::string Element::Text() const {
+  if (!node_) return {};
+  std::string utf8;
+  AppendDescendantText(utf8, Node());
+  return text::Utf8ToAnsi(utf8);
+}
+
+void Element::SetAttribute(std::string_view name, std::string_view ansiValue) {
+  if (!node_ || Node().type() != pugi::node_element || name.empty())
+    throw DocumentError("No se puede poner el atributo '" + std::string(name) + "' en " +
+                        (state_ ? detail::Quoted(state_->path) : std::string("un elemento vacío")));
+  const std::string stored = detail::StoredAttributeValue(ansiValue, state_->encoding);
+  pugi::xml_node node = Node();
+  for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+    if (NameIs(a.name(), name)) {
+      a.set_value(stored.c_str());
+      return;
+    }
+  }
+  node.append_attribute(std::string(name).c_str()).set_value(stored.c_str());
+}
+
+void Element::AppendChild(Element child) {
+  if (!node_ || !child.node_ || child.state_ != state_ || child.Node().type() != pugi::node_element)
+    throw DocumentError("No se puede añadir el elemento en " +
+                        (state_ ? detail::Quoted(state_->path) : std::string("un elemento vacío")));
+  pugi::xml_node parent = Node();
+  // Goes before the indentation of the closing tag, so the layout stays and
+  // a second import writes the same bytes as the first.
+  pugi::xml_node last = parent.last_child();
+  const pugi::xml_node moved = (last && IsBlankText(last) && last != child.Node())
+                                   ? parent.insert_move_before(child.Node(), last)
+                                   : parent.append_move(child.Node());
+  if (!moved)
+    throw DocumentError("No se puede añadir el elemento '" + child.Name() + "' dentro de '" + Name() + "' en " +
+                        detail::Quoted(state_->path));
+}
+
+void Element::RemoveChild(Element child) {
+  if (!node_ || !child.node_ || child.state_ != state_ || child.Node().parent() != Node())
+    throw DocumentError("No se puede quitar el elemento '" + child.Name() + "': no es hijo de '" + Name() + "'" +
+                        (state_ ? " en " + detail::Quoted(state_->path) : std::string()));
+  // Kept aside rather than destroyed: whoever still holds it stays valid.
+  state_->Detached().append_move(child.Node());
+}
+
+std::size_t Element::Line() const {
+  if (!node_) return 0;
+  const std::ptrdiff_t offset = Node().offset_debug();
+  return offset <= 0 ? 0 : state_->Locate(static_cast<std::size_t>(offset) - 1).first;
+}
+
+std::size_t Element::Column() const {
+  if (!node_) return 0;
+  const std::ptrdiff_t offset = Node().offset_debug();
+  return offset <= 0 ? 0 : state_->Locate(static_cast<std::size_t>(offset) - 1).second;
+}
+
+}  // namespace pontexa::saga

@@ -1,0 +1,47 @@
+#pragma once
+
+// What the tree does not keep of a file's bytes, found by one pass over the
+// UTF-8 buffer before the parser changes it in place: where the root element
+// starts and ends (the bytes around it are written back as they stand), which
+// elements were written as a start and an end tag with nothing between, and
+// where each line starts (for line and column).
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pontexa::saga::detail {
+
+struct SourceLayout {
+  std::size_t rootStart = 0;  // the root's '<'
+  std::size_t rootEnd = 0;    // one past the root's last '>'
+  std::size_t nodesBefore = 0;  // declaration, doctype, comments and PIs before the root
+  std::size_t nodesAfter = 0;   // comments and PIs after it
+  // Name offsets of start tags followed at once by their end tag ("<a></a>"),
+  // ascending. A few may be false hits (inside comments or CDATA); they match
+  // no element.
+  std::vector<std::uint32_t> emptyPairs;
+  // Offset and description of something outside the root that is not XML.
+  std::optional<std::pair<std::size_t, std::string>> problem;
+  bool rootFound = false;
+};
+
+SourceLayout ScanLayout(std::string_view utf8);
+
+// Line starts of a buffer, for turning offsets into line and column.
+class LineTable {
+ public:
+  LineTable() = default;
+  explicit LineTable(std::string_view utf8);
+  // 1-based line and column (in characters) of a byte offset.
+  std::pair<std::size_t, std::size_t> Locate(std::string_view utf8, std::size_t offset) const;
+
+ private:
+  std::vector<std::uint32_t> newlines_;  // offsets of '\n'
+  bool usable_ = true;
+};
+
+}  // namespace pontexa::saga::detail
