@@ -29,6 +29,8 @@ std::optional<Flavour> FlavourOfVersion(std::uint8_t version) {
     case kVisualFoxPro:
     case kVisualFoxProAutoIncrement:
     case kVisualFoxProVarchar: return Flavour::VisualFoxPro;
+    case kDBase4Memo:
+    case kDBase4SqlMemo: return Flavour::DBase4;
     case kFoxPro2Memo:
     case kFoxBaseMemo: return Flavour::FoxPro;
     default: break;

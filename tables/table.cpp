@@ -106,7 +106,10 @@ struct Table::Impl {
     const std::string_view raw = RawAt(field, at);
     auto value = dbf::ParseField(layout.decoding, raw, layout.decimals);
     if (!value) {
-      const std::string shown = text::AnsiToUtf8(converter.ToAnsi(raw));
+      std::string_view trimmed = raw;
+      while (!trimmed.empty() && (trimmed.front() == ' ' || trimmed.front() == '\0')) trimmed.remove_prefix(1);
+      while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\0')) trimmed.remove_suffix(1);
+      const std::string shown = text::AnsiToUtf8(converter.ToAnsi(trimmed));
       Fail(name + ", campo " + layout.name + ", registro " + std::to_string(live[at] + 1) + ": el valor guardado '" +
            shown + "' no es válido para un campo de tipo " + std::string(1, layout.type) + " (la tabla está dañada)");
     }
