@@ -46,7 +46,7 @@ const char* Describe(pugi::xml_parse_status status) {
 
 // Gives "<a></a>" an empty text child, so that it is written back in that
 // form and not as "<a/>". The walk is in document order, as are the offsets.
-void KeepEmptyPairs(DocumentState& state, const std::vector<std::uint32_t>& pairs, pugi::xml_node root) {
+void KeepEmptyPairs(const std::vector<std::uint32_t>& pairs, pugi::xml_node root) {
   if (pairs.empty()) return;
   auto next = pairs.begin();
   pugi::xml_node node = root;
@@ -64,7 +64,6 @@ void KeepEmptyPairs(DocumentState& state, const std::vector<std::uint32_t>& pair
     if (!node || node == root) break;
     node = node.next_sibling();
   }
-  (void)state;
 }
 
 class StringSink final : public detail::ByteSink {
@@ -162,7 +161,7 @@ Document Document::Parse(std::string bytes, const std::filesystem::path& display
     state.epilog.clear();
     state.epilog.shrink_to_fit();
   }
-  KeepEmptyPairs(state, layout.emptyPairs, root);
+  KeepEmptyPairs(layout.emptyPairs, root);
   return Document(std::move(impl));
 }
 
