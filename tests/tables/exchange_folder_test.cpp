@@ -1,0 +1,105 @@
+#include "tables/exchange_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "support/temp_folder.h"
+
+namespace pontexa::tables {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempFolder;
+
+#ifndef _WIN32
+// Sets (or unsets) an environment variable for one test and restores it.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    if (value) setenv(name, value->c_str(), 1);
+    else unsetenv(name);
+  }
+  ~ScopedEnv() {
+    if (old_) setenv(name_, old_->c_str(), 1);
+    else unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(ExchangeFolder, DriveCComesFromTheEnvironmentInOrder) {
+  ScopedEnv home("HOME", "/home/ana");
+  {
+    ScopedEnv unidad("PONTEXA_UNIDAD_C", "/srv/unidad");
+    ScopedEnv wine("WINEPREFIX", "/opt/wine");
+    EXPECT_EQ(DriveCRoot(), fs::path("/srv/unidad"));
+  }
+  {
+    ScopedEnv unidad("PONTEXA_UNIDAD_C", std::nullopt);
+    ScopedEnv wine("WINEPREFIX", "/opt/wine");
+    EXPECT_EQ(DriveCRoot(), fs::path("/opt/wine/drive_c"));
+  }
+  {
+    ScopedEnv unidad("PONTEXA_UNIDAD_C", "");
+    ScopedEnv wine("WINEPREFIX", std::nullopt);
+    EXPECT_EQ(DriveCRoot(), fs::path("/home/ana/.wine/drive_c"));
+  }
+}
+
+TEST(ExchangeFolder, WindowsPathsFindFoldersInAnyCase) {
+  TempFolder drive;
+  fs::create_directories(drive / "Qorda" / "SAGA");
+  ScopedEnv unidad("PONTEXA_UNIDAD_C", drive.Path().string());
+  EXPECT_EQ(ExchangeFolder(), drive / "Qorda");
+  EXPECT_EQ(MapWindowsPath("C:\\QORDA"), drive / "Qorda");
+  EXPECT_EQ(MapWindowsPath("c:\\qorda\\saga"), drive / "Qorda" / "SAGA");
+  EXPECT_EQ(MapWindowsPath("c:/qorda/saga/"), drive / "Qorda" / "SAGA");
+  // What does not exist is named as written, and not created.
+  EXPECT_EQ(MapWindowsPath("c:\\qorda\\nueva\\Sub"), drive / "Qorda" / "nueva" / "Sub");
+  EXPECT_FALSE(fs::exists(drive / "Qorda" / "nueva"));
+}
+
+TEST(ExchangeFolder, FolderIsNeverCreated) {
+  TempFolder drive;
+  ScopedEnv unidad("PONTEXA_UNIDAD_C", drive.Path().string());
+  EXPECT_EQ(ExchangeFolder(), drive / "QORDA");
+  EXPECT_FALSE(fs::exists(drive / "QORDA"));
+}
+#endif
+
+TEST(ExchangeFolder, TableFilesAreFoundInAnyCase) {
+  TempFolder folder;
+  testing::WriteBytes(folder / "soluc.dbf", "x");
+  testing::WriteBytes(folder / "Proft.DBF", "x");
+  testing::WriteBytes(folder / "AULAT.DBF.bak", "x");
+  EXPECT_EQ(FindTableFile(folder.Path(), "SOLUC"), folder / "soluc.dbf");
+  EXPECT_EQ(FindTableFile(folder.Path(), "proft"), folder / "Proft.DBF");
+  EXPECT_EQ(FindTableFile(folder.Path(), "PROFT.DBF"), folder / "Proft.DBF");
+  EXPECT_FALSE(FindTableFile(folder.Path(), "AULAT"));
+  EXPECT_FALSE(FindTableFile(folder / "falta", "SOLUC"));
+}
+
+TEST(ExchangeFolder, ExactSpellingWins) {
+  TempFolder folder;
+  testing::WriteBytes(folder / "soluc.dbf", "x");
+  testing::WriteBytes(folder / "SOLUC.DBF", "x");
+  EXPECT_EQ(FindIgnoringCase(folder.Path(), "SOLUC.DBF"), folder / "SOLUC.DBF");
+  EXPECT_EQ(FindIgnoringCase(folder.Path(), "soluc.dbf"), folder / "soluc.dbf");
+  // Neither spelling exact: the same one every time.
+  EXPECT_EQ(FindIgnoringCase(folder.Path(), "Soluc.Dbf"), folder / "SOLUC.DBF");
+}
+
+TEST(ExchangeFolder, AccentedNamesMatchIgnoringCase) {
+  TempFolder folder;
+  testing::WriteBytes(folder / "ÁREAS.DBF", "x");
+  EXPECT_EQ(FindIgnoringCase(folder.Path(), "áreas.dbf"), folder / "ÁREAS.DBF");
+}
+
+}  // namespace
+}  // namespace pontexa::tables
