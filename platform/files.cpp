@@ -224,8 +224,12 @@ std::optional<FileLock> FileLock::TryExclusive(const fs::path& path) {
   lock.impl_->handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (lock.impl_->handle == INVALID_HANDLE_VALUE) Fail("No se puede abrir", path, ENOENT);
-  OVERLAPPED whole{};
-  if (!LockFileEx(lock.impl_->handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole)) {
+  // Windows locks are mandatory for the range they cover; a byte far past the
+  // end keeps the lock advisory, so our own reads through other handles work.
+  OVERLAPPED farByte{};
+  farByte.Offset = 0;
+  farByte.OffsetHigh = 0x7FFFFFFF;
+  if (!LockFileEx(lock.impl_->handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &farByte)) {
     CloseHandle(lock.impl_->handle);
     lock.impl_->handle = INVALID_HANDLE_VALUE;
     return std::nullopt;
