@@ -199,7 +199,7 @@ TEST_F(ImportFalla, NumbersThatDoNotConvertNameFieldAndRecord) {
     const std::string mensaje = Falla();
     EXPECT_THAT(mensaje, HasSubstr(caso.campo));
     EXPECT_THAT(mensaje, HasSubstr("SOLUC"));
-    EXPECT_THAT(mensaje, HasSubstr("2"));  // the record
+    EXPECT_THAT(mensaje, HasSubstr("registro 2"));
   }
 }
 
