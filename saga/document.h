@@ -60,7 +60,8 @@ class Element {
 
   // Text of the first child node (of whatever kind; for an element, the text
   // of all its descendants joined in document order), or nothing when the
-  // element has no child node.
+  // element has no child node. Like Text(), without the line breaks, tabs and
+  // blanks of the file's layout at its two ends.
   std::optional<std::string> FirstChildText() const;
   // Text of all descendants, joined in document order.
   std::string Text() const;
@@ -82,6 +83,8 @@ class Element {
   friend class Document;
   Element(pugi::xml_node_struct* node, detail::DocumentState* state) : node_(node), state_(state) {}
   pugi::xml_node Node() const;
+  std::optional<std::string> RawFirstChildText() const;
+  std::string RawText() const;
 
   pugi::xml_node_struct* node_ = nullptr;
   // Survives a move of the Document; lives as long as the Document does.

@@ -128,7 +128,32 @@ std::optional<std::string> Element::Attribute(std::string_view name) const {
   return std::nullopt;
 }
 
+namespace {
+// The DOM drops the layout around text: line breaks and indentation at either
+// end of a text are not part of it (a name followed by its element's
+// indentation must not carry a line break into a table field). Inner white
+// space stays as written.
+std::string WithoutLayoutAtEnds(std::string text) {
+  const auto isLayout = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+  std::size_t end = text.size();
+  while (end > 0 && isLayout(text[end - 1])) --end;
+  std::size_t begin = 0;
+  while (begin < end && isLayout(text[begin])) ++begin;
+  return text.substr(begin, end - begin);
+}
+}  // namespace
+
 std::optional<std::string> Element::FirstChildText() const {
+  const std::optional<std::string> raw = RawFirstChildText();
+  if (!raw) return std::nullopt;
+  // CDATA says exactly what it holds; only markup text carries layout.
+  pugi::xml_node child = Node().first_child();
+  while (child && IsBlankText(child)) child = child.next_sibling();
+  if (child.type() == pugi::node_cdata) return raw;
+  return WithoutLayoutAtEnds(*raw);
+}
+
+std::optional<std::string> Element::RawFirstChildText() const {
   if (!node_) return std::nullopt;
   pugi::xml_node child = Node().first_child();
   while (child && IsBlankText(child)) child = child.next_sibling();
@@ -142,13 +167,15 @@ std::optional<std::string> Element::FirstChildText() const {
       return text::Utf8ToAnsi(utf8);
     }
     case pugi::node_element:
-      return Element(child.internal_object(), state_).Text();
+      return Element(child.internal_object(), state_).RawText();
     default:  // comment, processing instruction: their content
       return text::Utf8ToAnsi(child.value());
   }
 }
 
-std::string Element::Text() const {
+std::string Element::Text() const { return WithoutLayoutAtEnds(RawText()); }
+
+std::string Element::RawText() const {
   if (!node_) return {};
   std::string utf8;
   AppendDescendantText(utf8, Node());

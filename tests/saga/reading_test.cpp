@@ -103,7 +103,10 @@ TEST(Texts, FirstChildTextTakesTheFirstNodeThatIsNotBlank) {
       {"<teacher id='t'>\n    <name>Ana</name>\n    <surname>Pérez</surname>\n  </teacher>", "Ana"},
       {"<teacher id='t'><name>Ana <b>María</b></name>tail</teacher>", "Ana Mar\xED" "a"},
       {"<teacher id='t'>  \r\n\t <![CDATA[ <raw> &amp; ]]></teacher>", " <raw> &amp; "},
-      {"<teacher id='t'>R&amp;D <x/>after</teacher>", "R&D "},
+      {"<teacher id='t'>R&amp;D <x/>after</teacher>", "R&D"},
+      // the file's layout around a text is not part of it; inner breaks are
+      {"<teacher id='t'>\n    Primero de ESO A\n    <x/></teacher>", "Primero de ESO A"},
+      {"<teacher id='t'>Ana\n  Mar\xC3\xAD" "a\t</teacher>", "Ana\n  Mar\xED" "a"},
       {"<teacher id='t'><!--note--><name>Ana</name></teacher>", "note"},
       {"<teacher id='t'/>", std::nullopt},
       {"<teacher id='t'>   \n   </teacher>", std::nullopt},
