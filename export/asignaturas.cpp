@@ -22,8 +22,8 @@ void Exportador::ExportarAsignaturas() {
     const std::string id = IdObligatorio(documento_, asignatura, {"subject", i + 1});
     const std::string nombre = AtributoRecortado(asignatura, "name");
     // `hours` counts only on an element with more than two attributes.
-    std::string horas = asignatura.AttributeCount() > 2 ? AtributoRecortado(asignatura, "hours") : std::string();
-    if (horas.empty()) horas = kHorasPorDefecto;
+    const std::string leidas = asignatura.AttributeCount() > 2 ? AtributoRecortado(asignatura, "hours") : std::string();
+    const std::string horas = leidas.empty() ? std::string(kHorasPorDefecto) : leidas;
 
     const std::string codigo = codigos.Dar(CodigoAsignatura(nombre));
 

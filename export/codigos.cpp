@@ -84,11 +84,36 @@ std::string DescripcionGrupo(std::string_view nombre, std::string_view descripci
   return texto;
 }
 
+namespace {
+
+// A number whose exponent takes it beyond a double: an infinity of its sign,
+// or 0 below the smallest value; nothing when the text is no number at all.
+std::optional<double> FueraDeLosDouble(std::string_view texto, char separador) {
+  const std::size_t e = texto.find_first_of("eE");
+  if (e == std::string_view::npos || e == 0 || texto[e - 1] == kBlanco) return std::nullopt;
+  const std::optional<double> mantisa = text::ParseFloat(texto.substr(0, e), separador);
+  if (!mantisa) return std::nullopt;
+  std::string_view exponente = texto.substr(e + 1);
+  while (!exponente.empty() && exponente.back() == kBlanco) exponente.remove_suffix(1);
+  bool negativo = false;
+  if (!exponente.empty() && (exponente.front() == '+' || exponente.front() == '-')) {
+    negativo = exponente.front() == '-';
+    exponente.remove_prefix(1);
+  }
+  if (exponente.empty() || !std::all_of(exponente.begin(), exponente.end(), EsDigito)) return std::nullopt;
+  if (negativo || *mantisa == 0) return std::copysign(0.0, *mantisa);
+  return std::copysign(std::numeric_limits<double>::infinity(), *mantisa);
+}
+
+}  // namespace
+
 std::optional<double> HorasComoNumero(std::string_view horas) {
   if (horas.empty()) return std::nullopt;
   std::string texto(horas);
   std::replace(texto.begin(), texto.end(), '.', ',');
-  return text::ParseFloat(texto, ',').value_or(1.0);
+  if (const std::optional<double> valor = text::ParseFloat(texto, ',')) return valor;
+  if (const std::optional<double> extremo = FueraDeLosDouble(texto, ',')) return extremo;
+  return 1.0;
 }
 
 std::optional<std::int32_t> TechoDeHoras(double horas) {

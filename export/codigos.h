@@ -45,7 +45,8 @@ std::string DescripcionGrupo(std::string_view nombre, std::string_view descripci
 
 // The hours text of a subject as ASIGT stores it: "." read as ",", then a
 // decimal number with "," as separator whatever the user's settings; any text
-// that is no number gives 1. The empty text gives nothing (HORAS stays empty).
+// that is no number gives 1; a number beyond a double gives an infinity (0 when
+// it is too small). The empty text gives nothing (HORAS stays empty).
 std::optional<double> HorasComoNumero(std::string_view horas);
 
 // The ceiling of the stored hours, or nothing when it does not fit a 32-bit
