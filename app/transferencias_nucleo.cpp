@@ -1,0 +1,49 @@
+#include "app/transferencias_nucleo.h"
+
+#include <system_error>
+
+#include "export/exportador.h"
+#include "import/importador.h"
+#include "platform/error.h"
+#include "tables/exchange_folder.h"
+#include "text/numbers.h"
+
+namespace pontexa::app {
+
+std::optional<saga::Document> XMLDoc;
+
+namespace {
+
+std::filesystem::path CarpetaDeIntercambio() {
+  const std::filesystem::path carpeta = tables::ExchangeFolder();
+  std::error_code error;
+  if (!std::filesystem::is_directory(carpeta, error)) {
+    throw pontexa::Error("No existe la carpeta de intercambio '" + carpeta.string() + "'");
+  }
+  return carpeta;
+}
+
+saga::Document& Documento() {
+  if (!XMLDoc) throw pontexa::Error("No hay ningún archivo de SAGA cargado");
+  return *XMLDoc;
+}
+
+}  // namespace
+
+void TransferenciasDelNucleo::Cargar(const std::filesystem::path& archivo) {
+  // The previous document goes first, also when the new one fails to load.
+  XMLDoc.reset();
+  XMLDoc.emplace(saga::Document::Load(archivo));
+}
+
+void TransferenciasDelNucleo::Exportar() {
+  exportacion::Exportar(Documento(), CarpetaDeIntercambio(), text::RegionalSettings::FromEnvironment());
+}
+
+void TransferenciasDelNucleo::Importar() {
+  saga::Document& documento = Documento();
+  importacion::Importar(documento, CarpetaDeIntercambio(), text::RegionalSettings::FromEnvironment());
+  documento.Save();
+}
+
+}  // namespace pontexa::app
