@@ -7,9 +7,10 @@
 // tables answer through Locate, and each distinct code is looked up once.
 
 #include <string>
-#include <unordered_map>
+#include <vector>
 
 #include "import/importador_core.h"
+#include "import/indice_textos.h"
 #include "import/reglas.h"
 #include "text/cp1252.h"
 
@@ -27,19 +28,19 @@ class Traductor {
       : tabla_(tabla), campoCodigo_(campoCodigo), idSaga_(tabla.FieldByName("IDSAGA")) {}
 
   const std::string& Clave(const std::string& codigo) {
-    auto encontrado = memoria_.find(codigo);
-    if (encontrado == memoria_.end()) {
-      std::string clave = tabla_.Locate(campoCodigo_, codigo) ? idSaga_.AsString() : codigo;
-      encontrado = memoria_.emplace(codigo, std::move(clave)).first;
+    const std::size_t numero = codigos_.Anadir(codigo);
+    if (numero == claves_.size()) {
+      claves_.push_back(tabla_.Locate(campoCodigo_, codigo) ? idSaga_.AsString() : codigo);
     }
-    return encontrado->second;
+    return claves_[numero];
   }
 
  private:
   tables::Table& tabla_;
   std::string_view campoCodigo_;
   tables::Field idSaga_;
-  std::unordered_map<std::string, std::string> memoria_;
+  IndiceTextos codigos_;             // codes asked for so far
+  std::vector<std::string> claves_;  // by code number
 };
 
 // A subject code's activity id: the code's key (its SAGA id when a subject row
@@ -51,23 +52,34 @@ class BuscadorActividades {
                       const std::vector<std::string>& listaAsignaturas)
       : claves_(asignaturas, "COD"), listaActividades_(listaActividades) {
     for (std::size_t i = 0; i < listaAsignaturas.size(); ++i) {
-      primeraPosicion_.try_emplace(text::CaseInsensitiveKey(listaAsignaturas[i]), i);
+      if (clavesActividad_.Anadir(text::CaseInsensitiveKey(listaAsignaturas[i])) == primeraPosicion_.size()) {
+        primeraPosicion_.push_back(i);
+      }
     }
   }
 
   const std::string& Actividad(const std::string& asignatura) {
-    const auto posicion = primeraPosicion_.find(text::CaseInsensitiveKey(claves_.Clave(asignatura)));
-    if (posicion == primeraPosicion_.end()) {
+    const std::size_t numero = asignaturas_.Anadir(asignatura);
+    if (numero == posiciones_.size()) {
+      const auto clave = clavesActividad_.Buscar(text::CaseInsensitiveKey(claves_.Clave(asignatura)));
+      posiciones_.push_back(clave ? primeraPosicion_[*clave] : kNinguna);
+    }
+    if (posiciones_[numero] == kNinguna) {
       // What the list lookup reports for a key it does not hold.
       throw pontexa::Error("List index out of bounds (" + text::FormatInteger(-1) + ")");
     }
-    return listaActividades_[posicion->second];
+    return listaActividades_[posiciones_[numero]];
   }
 
  private:
+  static constexpr std::size_t kNinguna = static_cast<std::size_t>(-1);
+
   Traductor claves_;
   const std::vector<std::string>& listaActividades_;
-  std::unordered_map<std::string, std::size_t> primeraPosicion_;
+  IndiceTextos clavesActividad_;             // subject keys, letter case folded
+  std::vector<std::size_t> primeraPosicion_;  // by key number: first position in the lists
+  IndiceTextos asignaturas_;                  // subject codes asked for so far
+  std::vector<std::size_t> posiciones_;       // by code number
 };
 
 }  // namespace

@@ -7,16 +7,16 @@
 // tested against that set, which answers what a walk of SOLUC per row answers.
 
 #include <string>
-#include <unordered_set>
 
 #include "import/importador_core.h"
+#include "import/indice_textos.h"
 
 namespace pontexa::importacion {
 
 namespace {
 
 struct CodigosUsados {
-  std::unordered_set<std::string> grupos, profesores, asignaturas;
+  IndiceTextos grupos, profesores, asignaturas;
 };
 
 CodigosUsados ReunirCodigos(tables::Table& soluc) {
@@ -25,9 +25,9 @@ CodigosUsados ReunirCodigos(tables::Table& soluc) {
   const tables::Field asig = soluc.FieldByName("ASIG");
   CodigosUsados usados;
   for (soluc.First(); !soluc.Eof(); soluc.Next()) {
-    usados.grupos.insert(codGrupo.AsString());
-    usados.profesores.insert(prof.AsString());
-    usados.asignaturas.insert(asig.AsString());
+    usados.grupos.Anadir(codGrupo.AsString());
+    usados.profesores.Anadir(prof.AsString());
+    usados.asignaturas.Anadir(asig.AsString());
   }
   return usados;
 }
@@ -38,14 +38,14 @@ void Importador::EscribirGruposMiembrosActividades() {
   const CodigosUsados usados = ReunirCodigos(wwTableSoluc);
 
   // A used group or teacher: one element whose id is the row's IDSAGA.
-  auto escribirUsados = [this](tables::Table& tabla, const std::unordered_set<std::string>& codigos,
+  auto escribirUsados = [this](tables::Table& tabla, const IndiceTextos& codigos,
                                std::string_view seccion, std::string_view elemento) {
     saga::Element contenedor = NuevoHijo(horario_, seccion);
     const tables::Field abrev = tabla.FieldByName("ABREV");
     const tables::Field idSaga = tabla.FieldByName("IDSAGA");
     std::size_t escritos = 0;
     for (tabla.First(); !tabla.Eof(); tabla.Next()) {
-      if (!codigos.contains(abrev.AsString())) continue;
+      if (!codigos.Contiene(abrev.AsString())) continue;
       saga::Element hijo = documento_.CreateElement(elemento);
       hijo.SetAttribute("id", idSaga.AsString());
       contenedor.AppendChild(hijo);
@@ -65,7 +65,7 @@ void Importador::EscribirGruposMiembrosActividades() {
   const tables::Field nombre = asignaturas.FieldByName("NOMBRE");
   const tables::Field idSaga = asignaturas.FieldByName("IDSAGA");
   for (asignaturas.First(); !asignaturas.Eof(); asignaturas.Next()) {
-    if (!usados.asignaturas.contains(cod.AsString())) continue;
+    if (!usados.asignaturas.Contiene(cod.AsString())) continue;
     const std::string id = "a" + text::FormatInteger(static_cast<std::int64_t>(ListaActividades.size()) + 1);
     saga::Element actividad = documento_.CreateElement("activity");
     actividad.SetAttribute("id", id);

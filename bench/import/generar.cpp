@@ -58,7 +58,7 @@ void Codigos(const fs::path& carpeta, const tables::TableLayout& layout, char le
   for (std::size_t i = 0; i < filas; ++i) {
     writer.Append();
     writer.SetString("ABREV", Codigo(letra, i));
-    writer.SetString("NOMBRE", "Nombre " + Numero(i));
+    writer.SetString(layout.name == tables::kGrupost.name ? "DESCRIP" : "NOMBRE", "Nombre " + Numero(i));
     writer.SetString("IDSAGA", IdSaga(base, i));
     writer.Post();
   }

@@ -6,7 +6,8 @@
 #   bench/import/medir.sh [BUILD_DIR] [LECCIONES...]
 #
 # Prints, per case: the import's wall time (best of 3), xmllint's (best of 3),
-# their ratio, the import's peak memory and its ratio to the file size.
+# their ratio, the import's peak memory and its ratio to the file size, and
+# xmllint's peak memory for comparison.
 set -euo pipefail
 
 raiz="$(cd "$(dirname "$0")/../.." && pwd)"
@@ -29,13 +30,14 @@ trap 'rm -rf "$trabajo"' EXIT
 mejor_de_tres() {
   local mejor="" t
   for _ in 1 2 3; do
-    t=$( { /usr/bin/time -f '%e' "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -1 )
+    /usr/bin/time -f '%e' -o "$trabajo/tiempo" "$@" >/dev/null 2>&1
+    t=$(tail -1 "$trabajo/tiempo")
     if [ -z "$mejor" ] || awk -v a="$t" -v b="$mejor" 'BEGIN{exit !(a<b)}'; then mejor="$t"; fi
   done
   echo "$mejor"
 }
 
-printf '%-9s %10s %10s %10s %8s %10s %8s\n' lecciones archivo_MB import_s xmllint_s ratio rss_MB rss/arch
+printf '%-9s %10s %9s %9s %6s %8s %8s %11s\n' lecciones archivo_MB import_s xmllint_s ratio rss_MB rss/arch xmllint_rss
 for n in "${tamanos[@]}"; do
   caso="$trabajo/$n"
   "$generar" "$caso" "$n" >/dev/null
@@ -43,10 +45,12 @@ for n in "${tamanos[@]}"; do
   "$importar" "$xml" "$caso/qorda" >/dev/null   # the file now holds its section; later imports rewrite it alike
   import_s=$(mejor_de_tres "$importar" "$xml" "$caso/qorda")
   xmllint_s=$(mejor_de_tres xmllint --output /dev/null "$xml")
-  rss_kb=$( { /usr/bin/time -v "$importar" "$xml" "$caso/qorda" >/dev/null; } 2>&1 |
-            awk -F: '/Maximum resident set size/ {gsub(/ /, "", $2); print $2}')
+  /usr/bin/time -f '%M' -o "$trabajo/memoria" "$importar" "$xml" "$caso/qorda" >/dev/null
+  rss_kb=$(tail -1 "$trabajo/memoria")
+  /usr/bin/time -f '%M' -o "$trabajo/memoria" xmllint --output /dev/null "$xml"
+  xmllint_kb=$(tail -1 "$trabajo/memoria")
   bytes=$(stat -c %s "$xml")
-  awk -v n="$n" -v b="$bytes" -v i="$import_s" -v x="$xmllint_s" -v r="$rss_kb" 'BEGIN {
-    printf "%-9s %10.1f %10.2f %10.2f %8.2f %10.1f %8.2f\n", n, b/1048576, i, x, (x > 0 ? i/x : 0), r/1024, r*1024/b }'
+  awk -v n="$n" -v b="$bytes" -v i="$import_s" -v x="$xmllint_s" -v r="$rss_kb" -v xr="$xmllint_kb" 'BEGIN {
+    printf "%-9s %10.1f %9.2f %9.2f %6.2f %8.1f %8.2f %8.1f MB\n", n, b/1048576, i, x, (x > 0 ? i/x : 0), r/1024, r*1024/b, xr/1024 }'
   rm -rf "$caso"
 done
