@@ -14,7 +14,9 @@
 #include "platform/error.h"
 #include "platform/faults.h"
 #include "saga/document.h"
+#include "tables/dbf_writer.h"
 #include "tables/table.h"
+#include "tables/table_replacement.h"
 
 namespace fs = std::filesystem;
 
@@ -233,6 +235,27 @@ TEST_F(ImportFalla, SolucHeldByAnotherProcess) {
   // Once the other process lets go, the import goes through.
   importacion::ImportarArchivo(archivo, mirvane.Carpeta(), text::RegionalSettings{','});
 #endif
+}
+
+TEST(ImportArchivo, AnExportInterruptedMidwayIsFinishedFirst) {
+  CarpetaMirvane mirvane;
+  Llenar(mirvane);
+  {
+    // A new GRUPOST whose switch fails past its commit point, as when the
+    // export's process dies there.
+    tables::TableReplacement reemplazo(mirvane.Carpeta());
+    tables::DbfWriter grupos(tables::kGrupost);
+    grupos.Append();
+    grupos.SetString("ABREV", "1A");
+    grupos.SetString("IDSAGA", "g-nuevo");
+    grupos.Post();
+    grupos.WriteTo(reemplazo.StagingPath("GRUPOST"));
+    platform::faults::Scoped falla([](platform::faults::Operation op, const std::string& ruta) {
+      return op == platform::faults::Operation::Rename && ruta.ends_with("GRUPOST.DBF");
+    });
+    EXPECT_THROW(reemplazo.Commit(), pontexa::Error);
+  }
+  EXPECT_THAT(mirvane.Seccion("groups"), ::testing::StrEq("groups[group{id=g-nuevo}]"));
 }
 
 class ImportArchivoMalo : public ImportFalla {
