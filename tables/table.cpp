@@ -257,7 +257,7 @@ std::int32_t Field::AsInteger() const {
   const auto& layout = impl.header.fields[index_];
   const FieldValue value = impl.ValueAt(index_, impl.position);
   auto inRange = [&](double v) -> std::int32_t {
-    if (v < -2147483648.0 || v > 2147483647.0)
+    if (!(v >= -2147483648.0 && v <= 2147483647.0))  // NaN fails here too
       impl.Fail(impl.Where(index_) + ": '" + impl.StringOf(value) + "' no es un valor entero válido");
     return static_cast<std::int32_t>(v);
   };
