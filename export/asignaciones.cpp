@@ -1,4 +1,5 @@
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "export/codigos.h"
@@ -11,43 +12,53 @@ namespace {
 
 std::string Contexto(std::string_view de, std::string_view id) { return std::string(de) + " " + Citar(id); }
 
+// What a lookup by IDSAGA gave, kept per key: the same subject or teacher is
+// assigned many times, and the first matching record never changes.
+struct Asignatura {
+  std::string codigo;
+  std::string horas;
+};
+
 }  // namespace
 
 void Exportador::ExportarAsignaciones() {
   const tables::TableLayout& layout = tables::kAsigt;
   tables::DbfWriter tabla(layout);
   const std::filesystem::path& carpeta = reemplazo_.Folder();
-  // The tables of the earlier steps, read back from where they wait.
-  tables::Table grupos(carpeta, "GRUPOST", ajustes_);
-  tables::Table profesores(carpeta, "PROFT", ajustes_);
-  tables::Table aulas(carpeta, "AULAT", ajustes_);
-  tables::Table asignaturas(carpeta, "ASIGNOMT", ajustes_);
-  grupos.SetFile(Preparada("GRUPOST"));
-  profesores.SetFile(Preparada("PROFT"));
-  aulas.SetFile(Preparada("AULAT"));
-  asignaturas.SetFile(Preparada("ASIGNOMT"));
-  grupos.Open();
-  profesores.Open();
-  aulas.Open();
-  asignaturas.Open();
-  const tables::Field abrevGrupo = grupos.FieldByName("ABREV");
-  const tables::Field turnoGrupo = grupos.FieldByName("TURNO");
-  const tables::Field nivelGrupo = grupos.FieldByName("NIVEL");
-  const tables::Field cursoGrupo = grupos.FieldByName("CURSO");
-  const tables::Field letraGrupo = grupos.FieldByName("GRUPO");
-  const tables::Field abrevProfesor = profesores.FieldByName("ABREV");
-  const tables::Field codAsignatura = asignaturas.FieldByName("COD");
-  const tables::Field horasAsignatura = asignaturas.FieldByName("HORAS");
+  {  // Everything read is released before the new table is written.
+    // The tables of the earlier steps, read back from where they wait.
+    tables::Table grupos(carpeta, "GRUPOST", ajustes_);
+    tables::Table profesores(carpeta, "PROFT", ajustes_);
+    tables::Table aulas(carpeta, "AULAT", ajustes_);
+    tables::Table asignaturas(carpeta, "ASIGNOMT", ajustes_);
+    grupos.SetFile(Preparada("GRUPOST"));
+    profesores.SetFile(Preparada("PROFT"));
+    aulas.SetFile(Preparada("AULAT"));
+    asignaturas.SetFile(Preparada("ASIGNOMT"));
+    grupos.Open();
+    profesores.Open();
+    aulas.Open();
+    asignaturas.Open();
+    const tables::Field abrevGrupo = grupos.FieldByName("ABREV");
+    const tables::Field turnoGrupo = grupos.FieldByName("TURNO");
+    const tables::Field nivelGrupo = grupos.FieldByName("NIVEL");
+    const tables::Field cursoGrupo = grupos.FieldByName("CURSO");
+    const tables::Field letraGrupo = grupos.FieldByName("GRUPO");
+    const tables::Field abrevProfesor = profesores.FieldByName("ABREV");
+    const tables::Field codAsignatura = asignaturas.FieldByName("COD");
+    const tables::Field horasAsignatura = asignaturas.FieldByName("HORAS");
 
-  const std::vector<saga::Element> elementosGrupo = documento_.SelectNodes("/document/groups/group");
-  std::vector<std::vector<saga::Element>> asignadasPorGrupo;
-  asignadasPorGrupo.reserve(elementosGrupo.size());
-  std::size_t total = 0;
-  for (const saga::Element& grupo : elementosGrupo) {
-    asignadasPorGrupo.push_back(grupo.SelectNodes("assigned-subjects/assigned-subject"));
-    total += asignadasPorGrupo.back().size();
+    const std::vector<saga::Element> elementosGrupo = documento_.SelectNodes("/document/groups/group");
+    std::vector<std::vector<saga::Element>> asignadasPorGrupo;
+    asignadasPorGrupo.reserve(elementosGrupo.size());
+    std::size_t total = 0;
+    for (const saga::Element& grupo : elementosGrupo) {
+      asignadasPorGrupo.push_back(grupo.SelectNodes("assigned-subjects/assigned-subject"));
+      total += asignadasPorGrupo.back().size();
   }
   Avisar(layout.name, 0, total);
+  std::unordered_map<std::string, Asignatura> asignaturasVistas;
+  std::unordered_map<std::string, std::string> profesoresVistos;
 
   for (std::size_t i = 0; i < elementosGrupo.size(); ++i) {
     const std::string idGrupo = IdObligatorio(documento_, elementosGrupo[i], {"group", i + 1});
@@ -64,11 +75,13 @@ void Exportador::ExportarAsignaciones() {
       const saga::Element& asignada = asignadas[j];
       const std::string idAsignatura =
           IdObligatorio(documento_, asignada, {"assigned-subject", j + 1, Contexto("del grupo", idGrupo)});
-      std::string codAsig, horas, codProf;
-      if (asignaturas.Locate("IDSAGA", idAsignatura)) {
-        codAsig = codAsignatura.AsString();
-        horas = horasAsignatura.AsString();
+      auto [asignatura, nueva] = asignaturasVistas.try_emplace(idAsignatura);
+      if (nueva && asignaturas.Locate("IDSAGA", idAsignatura)) {
+        asignatura->second = {codAsignatura.AsString(), horasAsignatura.AsString()};
       }
+      const std::string& codAsig = asignatura->second.codigo;
+      const std::string& horas = asignatura->second.horas;
+      std::string codProf;
       // The teacher is the last one assigned, found or not.
       const std::vector<saga::Element> docentes = asignada.SelectNodes("assigned-teachers/assigned-teacher");
       for (std::size_t k = 0; k < docentes.size(); ++k) {
@@ -77,7 +90,9 @@ void Exportador::ExportarAsignaciones() {
             documento_, docentes[k],
             {"assigned-teacher", k + 1,
              Contexto("de la asignatura asignada", idAsignatura) + " " + Contexto("del grupo", idGrupo)});
-        if (profesores.Locate("IDSAGA", idProfesor)) codProf = abrevProfesor.AsString();
+        auto [profesor, nuevo] = profesoresVistos.try_emplace(idProfesor);
+        if (nuevo && profesores.Locate("IDSAGA", idProfesor)) profesor->second = abrevProfesor.AsString();
+        codProf = profesor->second;
       }
 
       const std::optional<double> valorHoras = HorasComoNumero(horas);
@@ -106,6 +121,7 @@ void Exportador::ExportarAsignaciones() {
   profesores.Close();
   aulas.Close();
   asignaturas.Close();
+  }
   Guardar(layout, tabla);
 }
 
