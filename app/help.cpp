@@ -26,12 +26,12 @@ namespace {
 // The HTML help viewer's commands (htmlhelp.h), without its import library.
 constexpr UINT kHhDisplayToc = 0x0001;
 constexpr UINT kHhHelpContext = 0x000F;
-using HtmlHelpW = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
+using FuncionHtmlHelp = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
 
 void LlamarVisor(const std::filesystem::path& archivo, UINT orden, DWORD_PTR dato) {
   static HMODULE biblioteca = LoadLibraryW(L"hhctrl.ocx");
   static auto funcion =
-      biblioteca != nullptr ? reinterpret_cast<HtmlHelpW>(GetProcAddress(biblioteca, "HtmlHelpW")) : nullptr;
+      biblioteca != nullptr ? reinterpret_cast<FuncionHtmlHelp>(GetProcAddress(biblioteca, "HtmlHelpW")) : nullptr;
   if (funcion == nullptr) throw pontexa::Error("No está instalado el visor de ayuda HTML (hhctrl.ocx)");
   funcion(GetDesktopWindow(), archivo.wstring().c_str(), orden, dato);
 }

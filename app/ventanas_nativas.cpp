@@ -1,5 +1,6 @@
 #include "app/ventanas_nativas.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 #include <QGuiApplication>
