@@ -45,8 +45,12 @@ TEST(FieldValues, NumericText) {
     const auto value = ParseNumeric(c.bytes, c.decimals);
     ASSERT_TRUE(value);
     EXPECT_EQ(value->kind, c.kind);
-    if (c.kind == Kind::Integer) EXPECT_EQ(value->integer, static_cast<std::int64_t>(c.value));
-    if (c.kind == Kind::Real) EXPECT_DOUBLE_EQ(value->real, c.value);
+    if (c.kind == Kind::Integer) {
+      EXPECT_EQ(value->integer, static_cast<std::int64_t>(c.value));
+    }
+    if (c.kind == Kind::Real) {
+      EXPECT_DOUBLE_EQ(value->real, c.value);
+    }
   }
 }
 

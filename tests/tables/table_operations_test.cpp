@@ -73,7 +73,9 @@ TEST_F(TableOperations, LocateIsTheFirstExactMatch) {
       SCOPED_TRACE("'" + c.key + "'");
       EXPECT_EQ(table.Locate("ABREV", c.key), c.found);
       EXPECT_EQ(table.Eof(), !c.found);
-      if (c.found) EXPECT_EQ(table.FieldByName("IDSAGA").AsString(), c.id);
+      if (c.found) {
+        EXPECT_EQ(table.FieldByName("IDSAGA").AsString(), c.id);
+      }
     }
   }
   // The walk goes on from the match.
