@@ -33,7 +33,7 @@ struct Dia {
 }  // namespace
 
 void Importador::EscribirDias() {
-  saga::Element dias = NuevoHijo(horario_, "days");
+  seccion_.Open("days");
 
   tables::Table& tabla = wwTableDiasHoras;
   const tables::Field dia = tabla.FieldByName("DIA");
@@ -57,23 +57,24 @@ void Importador::EscribirDias() {
     const Dia& origen = porDia[d];
     if (!origen.nombre) continue;
     const std::string dt = text::FormatInteger(d);
-    saga::Element elementoDia = documento_.CreateElement("day");
-    elementoDia.SetAttribute("id", dt);
-    elementoDia.SetAttribute("name", *origen.nombre);
-    dias.AppendChild(elementoDia);
+    seccion_.Open("day");
+    seccion_.Attribute("id", dt);
+    seccion_.Attribute("name", *origen.nombre);
     ++resumen_.dias;
     for (int n = 1; n <= kIntervalos; ++n) {
       const std::string id = "i" + text::FormatInteger(n);
       for (const Intervalo& intervalo : origen.intervalos[n]) {
-        saga::Element elemento = documento_.CreateElement("interval");
-        elemento.SetAttribute("id", id);
-        elemento.SetAttribute("begin", intervalo.desde);
-        elemento.SetAttribute("end", HoraFin(intervalo.hasta));
-        elementoDia.AppendChild(elemento);
+        seccion_.Open("interval");
+        seccion_.Attribute("id", id);
+        seccion_.Attribute("begin", intervalo.desde);
+        seccion_.Attribute("end", HoraFin(intervalo.hasta));
+        seccion_.Close();
         ++resumen_.intervalos;
       }
     }
+    seccion_.Close();  // day
   }
+  seccion_.Close();  // days
   Avisar("days", resumen_.dias, resumen_.dias);
 }
 

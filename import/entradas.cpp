@@ -85,7 +85,7 @@ class BuscadorActividades {
 }  // namespace
 
 void Importador::EscribirEntradas() {
-  saga::Element entradas = NuevoHijo(horario_, "inputs");
+  seccion_.Open("inputs");
 
   BuscadorActividades actividades(wwTableNomAsg, ListaActividades, ListaAsignaturas);
   Traductor grupos(wwTableGrupos, "ABREV");
@@ -102,12 +102,12 @@ void Importador::EscribirEntradas() {
   const tables::Field aula = soluc.FieldByName("AULA");
 
   // One container holding one item, whose id is written only when not empty.
-  auto escribirUno = [this](saga::Element entrada, std::string_view contenedor, std::string_view elemento,
-                            const std::string& clave) {
-    saga::Element grupo = NuevoHijo(entrada, contenedor);
-    saga::Element hijo = documento_.CreateElement(elemento);
-    if (!clave.empty()) hijo.SetAttribute("id", clave);
-    grupo.AppendChild(hijo);
+  auto escribirUno = [this](std::string_view contenedor, std::string_view elemento, const std::string& clave) {
+    seccion_.Open(contenedor);
+    seccion_.Open(elemento);
+    if (!clave.empty()) seccion_.Attribute("id", clave);
+    seccion_.Close();
+    seccion_.Close();
   };
 
   const std::size_t total = soluc.RecordCount();
@@ -117,18 +117,19 @@ void Importador::EscribirEntradas() {
     if (++fila % kAvisoCada == 0) Avisar("inputs", fila, total);
     if (dia.AsInteger() == 0) continue;  // not placed
 
-    saga::Element entrada = documento_.CreateElement("input");
-    entrada.SetAttribute("id", "input" + text::FormatInteger(static_cast<std::int64_t>(contador++)));
-    entrada.SetAttribute("day", dia.AsString());
+    seccion_.Open("input");
+    seccion_.Attribute("id", "input" + text::FormatInteger(static_cast<std::int64_t>(contador++)));
+    seccion_.Attribute("day", dia.AsString());
     const double h = hora.AsFloat();
-    entrada.SetAttribute("interval", TextoIntervalo(h, sesiones.AsFloat(), ajustes_.decimalSeparator));
-    entrada.SetAttribute("activity", actividades.Actividad(asig.AsString()));
-    entradas.AppendChild(entrada);
+    seccion_.Attribute("interval", TextoIntervalo(h, sesiones.AsFloat(), ajustes_.decimalSeparator));
+    seccion_.Attribute("activity", actividades.Actividad(asig.AsString()));
 
-    escribirUno(entrada, "groups", "group", grupos.Clave(codGrupo.AsString()));
-    escribirUno(entrada, "members", "member", profesores.Clave(prof.AsString()));
-    escribirUno(entrada, "locations", "location", aulas.Clave(aula.AsString()));
+    escribirUno("groups", "group", grupos.Clave(codGrupo.AsString()));
+    escribirUno("members", "member", profesores.Clave(prof.AsString()));
+    escribirUno("locations", "location", aulas.Clave(aula.AsString()));
+    seccion_.Close();  // input
   }
+  seccion_.Close();  // inputs
   resumen_.entradas = contador - 1;
   Avisar("inputs", total, total);
 }

@@ -40,17 +40,18 @@ void Importador::EscribirGruposMiembrosActividades() {
   // A used group or teacher: one element whose id is the row's IDSAGA.
   auto escribirUsados = [this](tables::Table& tabla, const IndiceTextos& codigos,
                                std::string_view seccion, std::string_view elemento) {
-    saga::Element contenedor = NuevoHijo(horario_, seccion);
+    seccion_.Open(seccion);
     const tables::Field abrev = tabla.FieldByName("ABREV");
     const tables::Field idSaga = tabla.FieldByName("IDSAGA");
     std::size_t escritos = 0;
     for (tabla.First(); !tabla.Eof(); tabla.Next()) {
       if (!codigos.Contiene(abrev.AsString())) continue;
-      saga::Element hijo = documento_.CreateElement(elemento);
-      hijo.SetAttribute("id", idSaga.AsString());
-      contenedor.AppendChild(hijo);
+      seccion_.Open(elemento);
+      seccion_.Attribute("id", idSaga.AsString());
+      seccion_.Close();
       ++escritos;
     }
+    seccion_.Close();
     Avisar(seccion, escritos, escritos);
     return escritos;
   };
@@ -59,7 +60,7 @@ void Importador::EscribirGruposMiembrosActividades() {
 
   ListaActividades.clear();
   ListaAsignaturas.clear();
-  saga::Element actividades = NuevoHijo(horario_, "activities");
+  seccion_.Open("activities");
   tables::Table& asignaturas = wwTableNomAsg;
   const tables::Field cod = asignaturas.FieldByName("COD");
   const tables::Field nombre = asignaturas.FieldByName("NOMBRE");
@@ -67,15 +68,16 @@ void Importador::EscribirGruposMiembrosActividades() {
   for (asignaturas.First(); !asignaturas.Eof(); asignaturas.Next()) {
     if (!usados.asignaturas.Contiene(cod.AsString())) continue;
     const std::string id = "a" + text::FormatInteger(static_cast<std::int64_t>(ListaActividades.size()) + 1);
-    saga::Element actividad = documento_.CreateElement("activity");
-    actividad.SetAttribute("id", id);
+    seccion_.Open("activity");
+    seccion_.Attribute("id", id);
     ListaActividades.push_back(id);
-    actividad.SetAttribute("name", nombre.AsString());
+    seccion_.Attribute("name", nombre.AsString());
     std::string clave = idSaga.AsString();
-    actividad.SetAttribute("subject", clave);
+    seccion_.Attribute("subject", clave);
     ListaAsignaturas.push_back(std::move(clave));
-    actividades.AppendChild(actividad);
+    seccion_.Close();
   }
+  seccion_.Close();  // activities
   resumen_.actividades = ListaActividades.size();
   Avisar("activities", resumen_.actividades, resumen_.actividades);
 }

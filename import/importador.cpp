@@ -15,14 +15,15 @@ Importador::Importador(saga::Document& documento, const std::filesystem::path& c
       wwTableGrupos(carpeta, "GRUPOST", ajustes),
       wwTableDiasHoras(carpeta, "DIASHORAST", ajustes),
       wwTableProfesor(carpeta, "PROFT", ajustes),
-      wwTableSoluc(carpeta, "SOLUC", ajustes) {}
+      wwTableSoluc(carpeta, "SOLUC", ajustes),
+      seccion_(documento) {}
 
 void Importador::Avisar(std::string_view seccion, std::size_t hecho, std::size_t total) const {
   if (progreso_) progreso_(seccion, hecho, total);
 }
 
 ResumenImportacion Importador::Ejecutar() {
-  saga::Element seccion = CrearHorario();
+  AbrirHorario();
   AbrirTablas();
   EscribirDias();
   EscribirGruposMiembrosActividades();
@@ -30,7 +31,8 @@ ResumenImportacion Importador::Ejecutar() {
   CerrarTablas();
   ListaActividades.clear();
   ListaAsignaturas.clear();
-  ReemplazarSeccion(seccion);
+  CerrarHorario();
+  ReemplazarSeccion();
   return resumen_;
 }
 

@@ -12,6 +12,7 @@
 
 #include "import/importador.h"
 #include "saga/document.h"
+#include "saga/section_writer.h"
 #include "tables/table.h"
 #include "text/numbers.h"
 
@@ -32,8 +33,9 @@ class Importador {
   void CerrarTablas();
 
   // seccion_horarios.cpp
-  saga::Element CrearHorario();
-  void ReemplazarSeccion(saga::Element seccionNueva);
+  void AbrirHorario();
+  void CerrarHorario();
+  void ReemplazarSeccion();
 
   // dias.cpp
   void EscribirDias();
@@ -42,7 +44,6 @@ class Importador {
   // entradas.cpp
   void EscribirEntradas();
 
-  saga::Element NuevoHijo(saga::Element padre, std::string_view nombre);
   void Avisar(std::string_view seccion, std::size_t hecho, std::size_t total) const;
 
   saga::Document& documento_;
@@ -56,7 +57,9 @@ class Importador {
   tables::Table wwTableProfesor;
   tables::Table wwTableSoluc;
 
-  saga::Element horario_;  // the time-table element
+  // The new section, written element by element in document order inside
+  // the time-table element.
+  saga::SectionWriter seccion_;
 
   // Same length: the activity id at a position belongs to the subject key at
   // the same position.

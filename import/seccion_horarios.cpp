@@ -18,31 +18,29 @@ std::string TextoRuta(const std::filesystem::path& ruta) {
 
 }  // namespace
 
-saga::Element Importador::NuevoHijo(saga::Element padre, std::string_view nombre) {
-  saga::Element hijo = documento_.CreateElement(nombre);
-  padre.AppendChild(hijo);
-  return hijo;
-}
-
-// The section is made outside the tree; ReemplazarSeccion puts it in.
-saga::Element Importador::CrearHorario() {
+// The section is written outside the tree; ReemplazarSeccion puts it in.
+void Importador::AbrirHorario() {
   if (!documento_.DocumentElement()) {
     throw saga::DocumentError("El archivo '" + TextoRuta(documento_.Path()) +
                               "' no tiene elemento raíz: no se puede importar en él");
   }
-  saga::Element seccion = documento_.CreateElement(kSeccion);
-  horario_ = NuevoHijo(seccion, "time-table");
-  horario_.SetAttribute("id", "tt" + text::FormatInteger(1));
-  horario_.SetAttribute("name", "Mirvane");
-  return seccion;
+  seccion_.Open(kSeccion);
+  seccion_.Open("time-table");
+  seccion_.Attribute("id", "tt" + text::FormatInteger(1));
+  seccion_.Attribute("name", "Mirvane");
 }
 
-void Importador::ReemplazarSeccion(saga::Element seccionNueva) {
+void Importador::CerrarHorario() {
+  seccion_.Close();  // time-table
+  seccion_.Close();  // time-tables
+}
+
+void Importador::ReemplazarSeccion() {
   saga::Element raiz = documento_.DocumentElement();
   for (saga::Element vieja = raiz.SelectSingleNode(kSeccion); vieja; vieja = raiz.SelectSingleNode(kSeccion)) {
     raiz.RemoveChild(vieja);
   }
-  raiz.AppendChild(seccionNueva);
+  raiz.AppendSection(std::move(seccion_));
 }
 
 }  // namespace pontexa::importacion

@@ -84,16 +84,49 @@ class FileSink final : public detail::ByteSink {
   platform::AtomicFile& file_;
 };
 
+// The document element holding sections made with SectionWriter: the tags
+// as pugixml writes them, each section's markup in its placeholder's place.
+void WriteRootWithSections(const DocumentState& state, pugi::xml_node root, detail::EncodingWriter& writer) {
+  writer.Write("<");
+  writer.Write(root.name());
+  for (pugi::xml_attribute a = root.first_attribute(); a; a = a.next_attribute()) {
+    writer.Write(" ");
+    writer.Write(a.name());
+    writer.Write("=\"");
+    writer.Write(a.value());
+    writer.Write("\"");
+  }
+  if (!root.first_child()) return writer.Write("/>");
+  writer.Write(">");
+  for (pugi::xml_node child = root.first_child(); child; child = child.next_sibling()) {
+    if (const std::string* markup = state.SectionMarkup(child.internal_object())) {
+      writer.Write(*markup);
+    } else {
+      child.print(writer, "", kWriteOptions, pugi::encoding_utf8);
+    }
+  }
+  writer.Write("</");
+  writer.Write(root.name());
+  writer.Write(">");
+}
+
 void WriteDocument(const DocumentState& state, detail::ByteSink& sink) {
   detail::EncodingWriter writer(state.encoding, sink);
   if (state.byteOrderMark) writer.WriteByteOrderMark();
+  const auto writeNode = [&](pugi::xml_node node) {
+    if (!state.sections.empty() && node == state.dom.document_element()) {
+      WriteRootWithSections(state, node, writer);
+    } else {
+      node.print(writer, "", kWriteOptions, pugi::encoding_utf8);
+    }
+  };
   if (state.verbatimEdges) {
     writer.Write(state.prolog);
-    state.dom.document_element().print(writer, "", kWriteOptions, pugi::encoding_utf8);
+    writeNode(state.dom.document_element());
     writer.Write(state.epilog);
   } else {
     for (pugi::xml_node node = state.dom.first_child(); node; node = node.next_sibling())
-      if (node != state.detached) node.print(writer, "", kWriteOptions, pugi::encoding_utf8);
+      if (node != state.detached) writeNode(node);
   }
   writer.Finish();
 }

@@ -39,6 +39,7 @@ class DocumentError : public pontexa::Error {
 enum class Encoding { Utf8, Utf8Bom, Utf16LE, Utf16BE, Latin1, Windows1252 };
 
 class Document;
+class SectionWriter;
 
 class Element {
  public:
@@ -71,6 +72,12 @@ class Element {
   // Adds `child` (made by Document::CreateElement) as the last child element.
   void AppendChild(Element child);
   void RemoveChild(Element child);
+  // Adds a section written with SectionWriter (every element closed) as the
+  // last child element, as AppendChild would; only on the document element.
+  // It can be found by its top element's name and removed like any child;
+  // what it holds is saved but not read until the file is loaded again.
+  // Throws DocumentError.
+  void AppendSection(SectionWriter&& section);
 
   // 1-based line and column of the element's start tag in the loaded file;
   // 0 for an element made after loading.

@@ -5,6 +5,8 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <pugixml.hpp>
 
@@ -31,6 +33,15 @@ struct DocumentState {
   // Holds elements made but not yet placed, and elements taken out: never
   // written, and keeps them valid for whoever still refers to them.
   pugi::xml_node detached;
+
+  // Sections written as markup (SectionWriter): each stands in the tree as a
+  // childless element named as its top element, and is saved from here.
+  std::vector<std::pair<pugi::xml_node_struct*, std::string>> sections;
+  const std::string* SectionMarkup(pugi::xml_node_struct* node) const {
+    for (const auto& [placeholder, markup] : sections)
+      if (placeholder == node) return &markup;
+    return nullptr;
+  }
 
   pugi::xml_node Detached() {
     if (!detached) detached = dom.append_child(pugi::node_element);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 
 #include <pugixml.hpp>
@@ -183,7 +184,7 @@ std::string Element::RawText() const {
 }
 
 void Element::SetAttribute(std::string_view name, std::string_view ansiValue) {
-  if (!node_ || Node().type() != pugi::node_element || name.empty())
+  if (!node_ || Node().type() != pugi::node_element || name.empty() || state_->SectionMarkup(node_))
     throw DocumentError("No se puede poner el atributo '" + std::string(name) + "' en " +
                         (state_ ? detail::Quoted(state_->path) : std::string("un elemento vacío")));
   const std::string stored = detail::StoredAttributeValue(ansiValue, state_->encoding);
@@ -198,7 +199,8 @@ void Element::SetAttribute(std::string_view name, std::string_view ansiValue) {
 }
 
 void Element::AppendChild(Element child) {
-  if (!node_ || !child.node_ || child.state_ != state_ || child.Node().type() != pugi::node_element)
+  if (!node_ || !child.node_ || child.state_ != state_ || child.Node().type() != pugi::node_element ||
+      state_->SectionMarkup(node_) || state_->SectionMarkup(child.node_))
     throw DocumentError("No se puede añadir el elemento en " +
                         (state_ ? detail::Quoted(state_->path) : std::string("un elemento vacío")));
   pugi::xml_node parent = Node();
@@ -219,6 +221,11 @@ void Element::RemoveChild(Element child) {
                         (state_ ? " en " + detail::Quoted(state_->path) : std::string()));
   // Kept aside rather than destroyed: whoever still holds it stays valid.
   state_->Detached().append_move(child.Node());
+  // A section's markup is never written again once out of the tree.
+  auto& sections = state_->sections;
+  sections.erase(std::remove_if(sections.begin(), sections.end(),
+                                [&](const auto& section) { return section.first == child.node_; }),
+                 sections.end());
 }
 
 std::size_t Element::Line() const {
