@@ -119,6 +119,19 @@ TEST(ImportArchivo, ImportingTwiceGivesTheSameBytesAsOnce) {
   EXPECT_EQ(Compacto(una, "/document/time-tables[2]"), "(none)");
 }
 
+// The dialog keeps the document loaded between imports: the section the first
+// one added is replaced like any other.
+TEST(ImportArchivo, ImportingTwiceIntoTheLoadedDocumentLeavesOneSection) {
+  CarpetaMirvane mirvane;
+  Llenar(mirvane);
+  saga::Document documento = saga::Document::Parse(std::string(kSaga), "saga.xml");
+  importacion::Importar(documento, mirvane.Carpeta(), text::RegionalSettings{','});
+  const std::string una = documento.Serialize();
+  importacion::Importar(documento, mirvane.Carpeta(), text::RegionalSettings{','});
+  EXPECT_EQ(documento.Serialize(), una);
+  EXPECT_EQ(Compacto(una, "/document/time-tables[2]"), "(none)");
+}
+
 TEST(ImportArchivo, FileWithoutTimeTablesGetsItAppendedAfterItsChildren) {
   CarpetaMirvane mirvane;
   const fs::path archivo = mirvane.Saga("<raiz><a/><b>texto</b></raiz>");
