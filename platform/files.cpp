@@ -7,6 +7,7 @@
 #include <fstream>
 #include <random>
 #include <system_error>
+#include <vector>
 
 #include "platform/error.h"
 #include "platform/faults.h"
@@ -144,15 +145,53 @@ fs::path TemporaryBeside(const fs::path& target) {
   fs::path name = "." + target.filename().string() + ".pontexa" + suffix;
   return target.parent_path() / name;
 }
+
+// Temporaries of `target` named as TemporaryBeside names them whose writer
+// is gone: nobody holds their lock (on Windows, nobody has them open). One
+// that another process has just created and not yet locked may go too; its
+// rename then fails and its target stays as it was, so nothing is lost.
+void RemoveAbandonedTemporaries(const fs::path& target, const fs::path& own) {
+  const std::string prefix = "." + target.filename().string() + ".pontexa.";
+  constexpr std::string_view kTail = ".tmp";
+  const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  std::vector<fs::path> candidates;
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() != prefix.size() + 8 + kTail.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - kTail.size(), kTail.size(), kTail) != 0 || it->path() == own)
+      continue;
+    const std::string hex = name.substr(prefix.size(), 8);
+    if (hex.find_first_not_of("0123456789abcdef") == std::string::npos) candidates.push_back(it->path());
+  }
+  for (const fs::path& candidate : candidates) {
+    try {
+      if (std::optional<FileLock> lock = FileLock::TryExclusive(candidate)) {
+        std::error_code ignored;
+        fs::remove(candidate, ignored);
+      }
+    } catch (const Error&) {
+      // Cannot be opened: in use, or not ours to judge.
+    }
+  }
+}
 }  // namespace
 
 AtomicFile::AtomicFile(const fs::path& target) : target_(target), temporary_(TemporaryBeside(target)) {
   out_ = std::make_unique<OutputFile>(temporary_);
+  try {
+    if (std::optional<FileLock> lock = FileLock::TryExclusive(temporary_))
+      lock_ = std::make_unique<FileLock>(std::move(*lock));
+  } catch (const Error&) {
+    // Best effort: without the lock only the cleanup of others is less sure.
+  }
+  RemoveAbandonedTemporaries(target_, temporary_);
 }
 
 AtomicFile::~AtomicFile() {
   // OutputFile removes the temporary when it was not closed; a closed but
   // uncommitted one is removed here.
+  lock_.reset();
   if (!committed_) {
     out_.reset();
     std::error_code ignored;
@@ -178,6 +217,7 @@ void AtomicFile::Commit() {
   }
   ReplaceFile(temporary_, target_);
   committed_ = true;
+  lock_.reset();
 }
 
 // ---------------------------------------------------------------------------

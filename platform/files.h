@@ -36,10 +36,14 @@ class OutputFile {
   std::filesystem::path path_;
 };
 
+class FileLock;
+
 // Replaces `target` atomically: the bytes go to a temporary file in the same
 // folder, which is flushed, given the target's permissions and renamed over
 // it. Until Commit() returns, the target is untouched; on any failure (or when
-// the object dies without Commit) the temporary file is removed.
+// the object dies without Commit) the temporary file is removed. The
+// temporary is locked while it is written, so the next AtomicFile of the same
+// target removes the ones a killed process left behind.
 class AtomicFile {
  public:
   explicit AtomicFile(const std::filesystem::path& target);
@@ -55,6 +59,7 @@ class AtomicFile {
   std::filesystem::path target_;
   std::filesystem::path temporary_;
   std::unique_ptr<OutputFile> out_;
+  std::unique_ptr<FileLock> lock_;
   bool committed_ = false;
 };
 
