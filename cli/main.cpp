@@ -93,7 +93,7 @@ int Run(const Arguments& args) {
   const text::RegionalSettings settings = text::RegionalSettings::FromEnvironment();
 
   if (args.direction == "exportar") {
-    const saga::Document document = saga::Document::Load(args.file);
+    const saga::Document document = saga::Document::LoadForReading(args.file);
     const exportacion::ResumenExportacion summary = exportacion::Exportar(document, folder, settings);
     for (const auto& [table, records] : summary.registros) {
       std::cout << table << ": " << records << (records == 1 ? " registro" : " registros") << '\n';

@@ -23,39 +23,47 @@ struct Asignatura {
 
 void Exportador::ExportarAsignaciones() {
   const tables::TableLayout& layout = tables::kAsigt;
-  tables::DbfWriter tabla(layout);
-  const std::filesystem::path& carpeta = reemplazo_.Folder();
-  {  // Everything read is released before the new table is written.
-    // The tables of the earlier steps, read back from where they wait.
-    tables::Table grupos(carpeta, "GRUPOST", ajustes_);
-    tables::Table profesores(carpeta, "PROFT", ajustes_);
-    tables::Table aulas(carpeta, "AULAT", ajustes_);
-    tables::Table asignaturas(carpeta, "ASIGNOMT", ajustes_);
-    grupos.SetFile(Preparada("GRUPOST"));
-    profesores.SetFile(Preparada("PROFT"));
-    aulas.SetFile(Preparada("AULAT"));
-    asignaturas.SetFile(Preparada("ASIGNOMT"));
-    grupos.Open();
-    profesores.Open();
-    aulas.Open();
-    asignaturas.Open();
-    const tables::Field abrevGrupo = grupos.FieldByName("ABREV");
-    const tables::Field turnoGrupo = grupos.FieldByName("TURNO");
-    const tables::Field nivelGrupo = grupos.FieldByName("NIVEL");
-    const tables::Field cursoGrupo = grupos.FieldByName("CURSO");
-    const tables::Field letraGrupo = grupos.FieldByName("GRUPO");
-    const tables::Field abrevProfesor = profesores.FieldByName("ABREV");
-    const tables::Field codAsignatura = asignaturas.FieldByName("COD");
-    const tables::Field horasAsignatura = asignaturas.FieldByName("HORAS");
+  const std::vector<saga::Element> elementosGrupo = documento_.SelectNodes("/document/groups/group");
+  constexpr std::string_view kAsignadas = "assigned-subjects/assigned-subject";
+  // One record per assigned subject, known before the first: the table goes
+  // to its file as it is made instead of waiting whole in memory.
+  std::size_t total = 0;
+  for (const saga::Element& grupo : elementosGrupo) total += grupo.SelectNodes(kAsignadas).size();
 
-    const std::vector<saga::Element> elementosGrupo = documento_.SelectNodes("/document/groups/group");
-    std::vector<std::vector<saga::Element>> asignadasPorGrupo;
-    asignadasPorGrupo.reserve(elementosGrupo.size());
-    std::size_t total = 0;
-    for (const saga::Element& grupo : elementosGrupo) {
-      asignadasPorGrupo.push_back(grupo.SelectNodes("assigned-subjects/assigned-subject"));
-      total += asignadasPorGrupo.back().size();
-  }
+  tables::DbfWriter tabla(layout);
+  const std::size_t casig = tabla.FieldIndex("CASIG"), cprof = tabla.FieldIndex("CPROF"),
+                    cgrup = tabla.FieldIndex("CGRUP"), caula = tabla.FieldIndex("CAULA"),
+                    turnoCampo = tabla.FieldIndex("TURNO"), nivelCampo = tabla.FieldIndex("NIVEL"),
+                    cursoCampo = tabla.FieldIndex("CURSO"), grupoCampo = tabla.FieldIndex("GRUPO"),
+                    horasCampo = tabla.FieldIndex("HORAS"), sesionesCampo = tabla.FieldIndex("SESIONES");
+  tabla.StreamTo(Preparada(layout.name), total);
+
+  // The tables of the earlier steps, read back from where they wait.
+  const std::filesystem::path& carpeta = reemplazo_.Folder();
+  tables::Table grupos(carpeta, "GRUPOST", ajustes_);
+  tables::Table profesores(carpeta, "PROFT", ajustes_);
+  tables::Table aulas(carpeta, "AULAT", ajustes_);
+  tables::Table asignaturas(carpeta, "ASIGNOMT", ajustes_);
+  grupos.SetFile(Preparada("GRUPOST"));
+  profesores.SetFile(Preparada("PROFT"));
+  aulas.SetFile(Preparada("AULAT"));
+  asignaturas.SetFile(Preparada("ASIGNOMT"));
+  grupos.Open();
+  profesores.Open();
+  aulas.Open();
+  asignaturas.Open();
+  const tables::Field idGrupos = grupos.FieldByName("IDSAGA");
+  const tables::Field abrevGrupo = grupos.FieldByName("ABREV");
+  const tables::Field turnoGrupo = grupos.FieldByName("TURNO");
+  const tables::Field nivelGrupo = grupos.FieldByName("NIVEL");
+  const tables::Field cursoGrupo = grupos.FieldByName("CURSO");
+  const tables::Field letraGrupo = grupos.FieldByName("GRUPO");
+  const tables::Field idProfesores = profesores.FieldByName("IDSAGA");
+  const tables::Field abrevProfesor = profesores.FieldByName("ABREV");
+  const tables::Field idAsignaturas = asignaturas.FieldByName("IDSAGA");
+  const tables::Field codAsignatura = asignaturas.FieldByName("COD");
+  const tables::Field horasAsignatura = asignaturas.FieldByName("HORAS");
+
   Avisar(layout.name, 0, total);
   std::unordered_map<std::string, Asignatura> asignaturasVistas;
   std::unordered_map<std::string, std::string> profesoresVistos;
@@ -63,20 +71,20 @@ void Exportador::ExportarAsignaciones() {
   for (std::size_t i = 0; i < elementosGrupo.size(); ++i) {
     const std::string idGrupo = IdObligatorio(documento_, elementosGrupo[i], {"group", i + 1});
     std::string codGrupo, turno, nivel, curso, letra;
-    if (grupos.Locate("IDSAGA", idGrupo)) {
+    if (grupos.Locate(idGrupos, idGrupo)) {
       codGrupo = abrevGrupo.AsString();
       turno = turnoGrupo.AsString();
       nivel = nivelGrupo.AsString();
       curso = cursoGrupo.AsString();
       letra = letraGrupo.AsString();
     }
-    const std::vector<saga::Element>& asignadas = asignadasPorGrupo[i];
+    const std::vector<saga::Element> asignadas = elementosGrupo[i].SelectNodes(kAsignadas);
     for (std::size_t j = 0; j < asignadas.size(); ++j) {
       const saga::Element& asignada = asignadas[j];
       const std::string idAsignatura =
           IdObligatorio(documento_, asignada, {"assigned-subject", j + 1, Contexto("del grupo", idGrupo)});
       auto [asignatura, nueva] = asignaturasVistas.try_emplace(idAsignatura);
-      if (nueva && asignaturas.Locate("IDSAGA", idAsignatura)) {
+      if (nueva && asignaturas.Locate(idAsignaturas, idAsignatura)) {
         asignatura->second = {codAsignatura.AsString(), horasAsignatura.AsString()};
       }
       const std::string& codAsig = asignatura->second.codigo;
@@ -91,7 +99,7 @@ void Exportador::ExportarAsignaciones() {
             {"assigned-teacher", k + 1,
              Contexto("de la asignatura asignada", idAsignatura) + " " + Contexto("del grupo", idGrupo)});
         auto [profesor, nuevo] = profesoresVistos.try_emplace(idProfesor);
-        if (nuevo && profesores.Locate("IDSAGA", idProfesor)) profesor->second = abrevProfesor.AsString();
+        if (nuevo && profesores.Locate(idProfesores, idProfesor)) profesor->second = abrevProfesor.AsString();
         codProf = profesor->second;
       }
 
@@ -103,16 +111,16 @@ void Exportador::ExportarAsignaciones() {
                           ", no caben en un entero de 32 bits; no se ha cambiado ninguna tabla");
       }
       tabla.Append();
-      tabla.SetString("CASIG", codAsig);
-      tabla.SetString("CPROF", codProf);
-      tabla.SetString("CGRUP", codGrupo);
-      tabla.SetString("CAULA", "");
-      tabla.SetString("TURNO", turno);
-      tabla.SetString("NIVEL", nivel);
-      tabla.SetString("CURSO", curso);
-      tabla.SetString("GRUPO", letra);
-      if (valorHoras) tabla.SetFloat("HORAS", *valorHoras);
-      tabla.SetString("SESIONES", Sesiones(*sesiones));
+      tabla.SetString(casig, codAsig);
+      tabla.SetString(cprof, codProf);
+      tabla.SetString(cgrup, codGrupo);
+      tabla.SetString(caula, "");
+      tabla.SetString(turnoCampo, turno);
+      tabla.SetString(nivelCampo, nivel);
+      tabla.SetString(cursoCampo, curso);
+      tabla.SetString(grupoCampo, letra);
+      if (valorHoras) tabla.SetFloat(horasCampo, *valorHoras);
+      tabla.SetString(sesionesCampo, Sesiones(*sesiones));
       tabla.Post();
       Avisar(layout.name, tabla.RecordCount(), total);
     }
@@ -121,7 +129,6 @@ void Exportador::ExportarAsignaciones() {
   profesores.Close();
   aulas.Close();
   asignaturas.Close();
-  }
   Guardar(layout, tabla);
 }
 

@@ -14,8 +14,12 @@ constexpr std::int32_t kLargoCodigoLargo = 10;
 void Exportador::ExportarAsignaturas() {
   const tables::TableLayout& layout = tables::kAsignomt;
   tables::DbfWriter tabla(layout);
+  const std::size_t cod = tabla.FieldIndex("COD"), codLargo = tabla.FieldIndex("CODLARGO"),
+                    nombreCampo = tabla.FieldIndex("NOMBRE"), idSaga = tabla.FieldIndex("IDSAGA"),
+                    horasCampo = tabla.FieldIndex("HORAS");
   ListaCodigos codigos = ListaCodigos::Asignaturas();
   const std::vector<saga::Element> asignaturas = documento_.SelectNodes("/document/subjects/subject");
+  tabla.Reserve(asignaturas.size());
   Avisar(layout.name, 0, asignaturas.size());
   for (std::size_t i = 0; i < asignaturas.size(); ++i) {
     const saga::Element& asignatura = asignaturas[i];
@@ -28,11 +32,11 @@ void Exportador::ExportarAsignaturas() {
     const std::string codigo = codigos.Dar(CodigoAsignatura(nombre));
 
     tabla.Append();
-    tabla.SetString("COD", codigo);
-    tabla.SetString("CODLARGO", Clipper::LeftStr(nombre, kLargoCodigoLargo));
-    tabla.SetString("NOMBRE", nombre);
-    tabla.SetString("IDSAGA", id);
-    tabla.SetString("HORAS", horas);
+    tabla.SetString(cod, codigo);
+    tabla.SetString(codLargo, Clipper::LeftStr(nombre, kLargoCodigoLargo));
+    tabla.SetString(nombreCampo, nombre);
+    tabla.SetString(idSaga, id);
+    tabla.SetString(horasCampo, horas);
     tabla.Post();
     Avisar(layout.name, i + 1, asignaturas.size());
   }

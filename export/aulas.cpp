@@ -9,8 +9,11 @@ namespace pontexa::exportacion {
 void Exportador::ExportarAulas() {
   const tables::TableLayout& layout = tables::kAulat;
   tables::DbfWriter tabla(layout);
+  const std::size_t abrev = tabla.FieldIndex("ABREV"), nombreCampo = tabla.FieldIndex("NOMBRE"),
+                    idSaga = tabla.FieldIndex("IDSAGA");
   ListaCodigos codigos = ListaCodigos::Aulas();
   const std::vector<saga::Element> aulas = documento_.SelectNodes("/document/locations/location");
+  tabla.Reserve(aulas.size());
   Avisar(layout.name, 0, aulas.size());
   for (std::size_t i = 0; i < aulas.size(); ++i) {
     const saga::Element& aula = aulas[i];
@@ -19,9 +22,9 @@ void Exportador::ExportarAulas() {
     const std::string codigo = codigos.Dar(CodigoAula(nombre));
 
     tabla.Append();
-    tabla.SetString("ABREV", codigo);
-    tabla.SetString("NOMBRE", nombre);
-    tabla.SetString("IDSAGA", id);
+    tabla.SetString(abrev, codigo);
+    tabla.SetString(nombreCampo, nombre);
+    tabla.SetString(idSaga, id);
     tabla.Post();
     Avisar(layout.name, i + 1, aulas.size());
   }

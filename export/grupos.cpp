@@ -9,8 +9,13 @@ namespace pontexa::exportacion {
 void Exportador::ExportarGrupos() {
   const tables::TableLayout& layout = tables::kGrupost;
   tables::DbfWriter tabla(layout);
+  const std::size_t abrev = tabla.FieldIndex("ABREV"), turnoCampo = tabla.FieldIndex("TURNO"),
+                    nivel = tabla.FieldIndex("NIVEL"), curso = tabla.FieldIndex("CURSO"),
+                    letra = tabla.FieldIndex("GRUPO"), idSaga = tabla.FieldIndex("IDSAGA"),
+                    descrip = tabla.FieldIndex("DESCRIP");
   ListaCodigos codigos = ListaCodigos::Grupos();
   const std::vector<saga::Element> grupos = documento_.SelectNodes("/document/groups/group");
+  tabla.Reserve(grupos.size());
   Avisar(layout.name, 0, grupos.size());
   for (std::size_t i = 0; i < grupos.size(); ++i) {
     const saga::Element& grupo = grupos[i];
@@ -23,13 +28,13 @@ void Exportador::ExportarGrupos() {
     const std::string codigo = codigos.Dar(partes.base);
 
     tabla.Append();
-    tabla.SetString("ABREV", codigo);
-    tabla.SetString("TURNO", turno);
-    tabla.SetString("NIVEL", partes.nivel);
-    tabla.SetString("CURSO", partes.curso);
-    tabla.SetString("GRUPO", partes.grupo);
-    tabla.SetString("IDSAGA", id);
-    tabla.SetString("DESCRIP", descripcion);
+    tabla.SetString(abrev, codigo);
+    tabla.SetString(turnoCampo, turno);
+    tabla.SetString(nivel, partes.nivel);
+    tabla.SetString(curso, partes.curso);
+    tabla.SetString(letra, partes.grupo);
+    tabla.SetString(idSaga, id);
+    tabla.SetString(descrip, descripcion);
     tabla.Post();
     Avisar(layout.name, i + 1, grupos.size());
   }

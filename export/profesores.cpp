@@ -9,8 +9,11 @@ namespace pontexa::exportacion {
 void Exportador::ExportarProfesores() {
   const tables::TableLayout& layout = tables::kProft;
   tables::DbfWriter tabla(layout);
+  const std::size_t abrev = tabla.FieldIndex("ABREV"), nombreCampo = tabla.FieldIndex("NOMBRE"),
+                    idSaga = tabla.FieldIndex("IDSAGA");
   ListaCodigos codigos = ListaCodigos::Profesores();
   const std::vector<saga::Element> profesores = documento_.SelectNodes("/document/teachers/teacher");
+  tabla.Reserve(profesores.size());
   Avisar(layout.name, 0, profesores.size());
   for (std::size_t i = 0; i < profesores.size(); ++i) {
     const saga::Element& profesor = profesores[i];
@@ -19,9 +22,9 @@ void Exportador::ExportarProfesores() {
     const std::string codigo = codigos.Dar(CodigoProfesor(nombre));
 
     tabla.Append();
-    tabla.SetString("ABREV", codigo);
-    tabla.SetString("NOMBRE", nombre);
-    tabla.SetString("IDSAGA", id);
+    tabla.SetString(abrev, codigo);
+    tabla.SetString(nombreCampo, nombre);
+    tabla.SetString(idSaga, id);
     tabla.Post();
     Avisar(layout.name, i + 1, profesores.size());
   }

@@ -19,6 +19,8 @@ using detail::DocumentState;
 // text is kept for the same reason; every operation skips it.
 constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_comments | pugi::parse_pi |
                                    pugi::parse_declaration | pugi::parse_doctype | pugi::parse_ws_pcdata;
+// A document only read needs no white-space-only text: every read skips it.
+constexpr unsigned kReadParseOptions = kParseOptions & ~pugi::parse_ws_pcdata;
 constexpr unsigned kWriteOptions = pugi::format_raw | pugi::format_no_escapes | pugi::format_no_declaration;
 
 const char* Describe(pugi::xml_parse_status status) {
@@ -138,21 +140,40 @@ Document::Document(Document&&) noexcept = default;
 Document& Document::operator=(Document&&) noexcept = default;
 Document::~Document() = default;
 
-Document Document::Load(const std::filesystem::path& path) {
-  std::string bytes;
+namespace {
+
+std::string ReadBytes(const std::filesystem::path& path) {
   try {
-    bytes = platform::ReadFile(path);
+    return platform::ReadFile(path);
   } catch (const std::exception& error) {
     throw DocumentError(error.what());
   }
-  return Parse(std::move(bytes), path);
+}
+
+}  // namespace
+
+Document Document::Load(const std::filesystem::path& path) { return Parse(ReadBytes(path), path); }
+
+Document Document::LoadForReading(const std::filesystem::path& path) {
+  return ParseForReading(ReadBytes(path), path);
 }
 
 Document Document::Parse(std::string bytes, const std::filesystem::path& displayName) {
+  return Document(Build(std::move(bytes), displayName, false));
+}
+
+Document Document::ParseForReading(std::string bytes, const std::filesystem::path& displayName) {
+  return Document(Build(std::move(bytes), displayName, true));
+}
+
+std::unique_ptr<Document::Impl> Document::Build(std::string bytes, const std::filesystem::path& displayName,
+                                                bool readOnly) {
   auto impl = std::make_unique<Impl>();
   DocumentState& state = *impl;
   state.path = displayName;
+  state.readOnly = readOnly;
   {
+    // A UTF-8 file is parsed in the very bytes read from disk.
     detail::DecodedText decoded = detail::DecodeFile(std::move(bytes), displayName);
     state.buffer = std::move(decoded.utf8);
     state.encoding = decoded.encoding;
@@ -163,14 +184,16 @@ Document Document::Parse(std::string bytes, const std::filesystem::path& display
     FailAt(state, static_cast<std::size_t>(static_cast<const char*>(nul) - state.buffer.data()),
            "carácter nulo en el texto");
 
-  detail::SourceLayout layout = detail::ScanLayout(state.buffer);
-  if (layout.rootFound) {
+  // Text outside the root is refused in both uses; the rest of the layout
+  // matters only to a save.
+  detail::SourceLayout layout = detail::ScanLayout(state.buffer, !readOnly);
+  if (layout.rootFound && !readOnly) {
     state.prolog.assign(state.buffer, 0, layout.rootStart);
     state.epilog.assign(state.buffer, layout.rootEnd);
   }
 
-  const pugi::xml_parse_result result =
-      state.dom.load_buffer_inplace(state.buffer.data(), state.buffer.size(), kParseOptions, pugi::encoding_utf8);
+  const pugi::xml_parse_result result = state.dom.load_buffer_inplace(
+      state.buffer.data(), state.buffer.size(), readOnly ? kReadParseOptions : kParseOptions, pugi::encoding_utf8);
   if (!result) FailAt(state, static_cast<std::size_t>(result.offset), Describe(result.status));
   if (layout.problem) FailAt(state, layout.problem->first, layout.problem->second);
 
@@ -185,6 +208,7 @@ Document Document::Parse(std::string bytes, const std::filesystem::path& display
     }
   }
   if (!root) FailAt(state, state.buffer.size(), Describe(pugi::status_no_document_element));
+  if (readOnly) return impl;
 
   state.verbatimEdges = layout.rootFound && static_cast<std::size_t>(root.offset_debug()) == layout.rootStart + 1 &&
                         before == layout.nodesBefore && after == layout.nodesAfter;
@@ -195,7 +219,7 @@ Document Document::Parse(std::string bytes, const std::filesystem::path& display
     state.epilog.shrink_to_fit();
   }
   KeepEmptyPairs(layout.emptyPairs, root);
-  return Document(std::move(impl));
+  return impl;
 }
 
 Element Document::DocumentElement() const {
@@ -218,6 +242,7 @@ Element Document::CreateElement(std::string_view name) {
 void Document::Save() const { SaveTo(impl_->path); }
 
 void Document::SaveTo(const std::filesystem::path& path) const {
+  RequireEditable();
   try {
     platform::AtomicFile file(path);
     FileSink sink(file);
@@ -229,6 +254,7 @@ void Document::SaveTo(const std::filesystem::path& path) const {
 }
 
 std::string Document::Serialize() const {
+  RequireEditable();
   std::string out;
   out.reserve(impl_->buffer.size() + impl_->buffer.size() / 8);
   StringSink sink(out);
@@ -236,7 +262,14 @@ std::string Document::Serialize() const {
   return out;
 }
 
+void Document::RequireEditable() const {
+  if (impl_->readOnly)
+    throw DocumentError("El archivo " + detail::Quoted(impl_->path) +
+                        " se ha abierto solo para leerlo y no se puede guardar");
+}
+
 const std::filesystem::path& Document::Path() const { return impl_->path; }
+bool Document::ForReadingOnly() const { return impl_->readOnly; }
 Encoding Document::FileEncoding() const { return impl_->encoding; }
 
 }  // namespace pontexa::saga

@@ -4,8 +4,9 @@
 //
 // Texts cross this boundary as Windows-1252 byte strings (text/cp1252.h);
 // element and attribute names and paths are plain ASCII. White-space-only text
-// is invisible to every operation here (it is kept only so that the save
-// writes the file back as it was).
+// is invisible to every operation here (a document loaded for editing keeps it
+// only so that the save writes the file back as it was; one loaded for reading
+// does not keep it at all).
 
 #include <cstddef>
 #include <filesystem>
@@ -105,6 +106,15 @@ class Document {
   // Parses bytes as if read from a file called `displayName` (tests, fuzzing).
   static Document Parse(std::string bytes, const std::filesystem::path& displayName);
 
+  // The same, for a document that is only read (the export): every read
+  // gives what it gives on a document loaded for editing, and the same files
+  // are refused with the same messages, but nothing that only a save needs is
+  // kept (white-space-only text, the bytes around the root, the form of empty
+  // elements), so it takes much less memory and time. Save(), SaveTo() and
+  // Serialize() throw DocumentError.
+  static Document LoadForReading(const std::filesystem::path& path);
+  static Document ParseForReading(std::string bytes, const std::filesystem::path& displayName);
+
   Document(Document&&) noexcept;
   Document& operator=(Document&&) noexcept;
   ~Document();
@@ -128,12 +138,16 @@ class Document {
 
   const std::filesystem::path& Path() const;
   Encoding FileEncoding() const;
+  // True for a document made by LoadForReading or ParseForReading.
+  bool ForReadingOnly() const;
 
   struct Impl;
 
  private:
   friend class Element;
   explicit Document(std::unique_ptr<Impl> impl);
+  static std::unique_ptr<Impl> Build(std::string bytes, const std::filesystem::path& displayName, bool readOnly);
+  void RequireEditable() const;
   std::unique_ptr<Impl> impl_;
 };
 

@@ -19,6 +19,8 @@ struct DocumentState {
   std::filesystem::path path;
   Encoding encoding = Encoding::Utf8;
   bool byteOrderMark = false;
+  // Loaded for reading only: no white-space-only text, nothing for a save.
+  bool readOnly = false;
 
   // The file as UTF-8; the tree's names and values point into it.
   std::string buffer;

@@ -58,7 +58,7 @@ void FindEmptyPairs(std::string_view text, SourceLayout& layout) {
 
 }  // namespace
 
-SourceLayout ScanLayout(std::string_view text) {
+SourceLayout ScanLayout(std::string_view text, bool emptyPairs) {
   SourceLayout layout;
   std::size_t at = 0;
   for (;;) {
@@ -101,7 +101,7 @@ SourceLayout ScanLayout(std::string_view text) {
   }
   if (end == at || text[end - 1] != '>') layout.problem.emplace(end, "hay texto después del elemento raíz");
   layout.rootEnd = end;
-  FindEmptyPairs(text, layout);
+  if (emptyPairs) FindEmptyPairs(text, layout);
   return layout;
 }
 
@@ -110,8 +110,12 @@ LineTable::LineTable(std::string_view text) {
     usable_ = false;
     return;
   }
-  for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(p, '\n', text.data() + text.size() - p)));
-       ++p)
+  // Counted first, so the table takes exactly its size.
+  const char* const end = text.data() + text.size();
+  std::size_t count = 0;
+  for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(p, '\n', end - p))); ++p) ++count;
+  newlines_.reserve(count);
+  for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(p, '\n', end - p))); ++p)
     newlines_.push_back(static_cast<std::uint32_t>(p - text.data()));
 }
 

@@ -29,7 +29,8 @@ struct SourceLayout {
   bool rootFound = false;
 };
 
-SourceLayout ScanLayout(std::string_view utf8);
+// Without `emptyPairs`, only the ends are scanned (for a document never saved).
+SourceLayout ScanLayout(std::string_view utf8, bool emptyPairs = true);
 
 // Line starts of a buffer, for turning offsets into line and column.
 class LineTable {

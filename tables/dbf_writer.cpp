@@ -41,7 +41,17 @@ double RoundHalfEven(double value) {
   return std::fmod(floor, 2.0) == 0 ? floor : floor + 1;
 }
 
+// Records are sent to a streamed file in blocks of about this size.
+constexpr std::size_t kStreamBlock = std::size_t{1} << 16;
+
 }  // namespace
+
+struct DbfWriter::Stream {
+  explicit Stream(const std::filesystem::path& path, std::size_t records) : file(path), records(records) {}
+  platform::OutputFile file;
+  std::size_t records;
+  bool finished = false;
+};
 
 DbfWriter::DbfWriter(const TableLayout& layout, std::chrono::year_month_day date)
     : layout_(layout), date_(date) {
@@ -60,15 +70,19 @@ std::chrono::year_month_day DbfWriter::Today() {
                                      std::chrono::day{static_cast<unsigned>(local->tm_mday)}};
 }
 
-namespace {
-
-std::size_t FieldIndex(const TableLayout& layout, std::string_view name) {
-  for (std::size_t i = 0; i < layout.fields.size(); ++i)
-    if (text::SameTextIgnoringCase(layout.fields[i].name, name)) return i;
-  throw TableError("Campo '" + text::AnsiToUtf8(name) + "' no encontrado en la tabla " + std::string(layout.name));
+std::size_t DbfWriter::FieldIndex(std::string_view name) const {
+  for (std::size_t i = 0; i < layout_.fields.size(); ++i)
+    if (text::SameTextIgnoringCase(layout_.fields[i].name, name)) return i;
+  throw TableError("Campo '" + text::AnsiToUtf8(name) + "' no encontrado en la tabla " + std::string(layout_.name));
 }
 
-}  // namespace
+const FieldDef& DbfWriter::Def(std::size_t field) const {
+  if (field >= layout_.fields.size())
+    throw TableError("La tabla " + std::string(layout_.name) + " no tiene un campo número " +
+                     text::FormatInteger(static_cast<std::int64_t>(field) + 1));
+  if (!appending_) throw TableError("No hay ningún registro nuevo en la tabla " + std::string(layout_.name));
+  return layout_.fields[field];
+}
 
 void DbfWriter::Append() {
   if (appending_) Post();
@@ -79,20 +93,47 @@ void DbfWriter::Append() {
 
 void DbfWriter::Post() {
   if (!appending_) throw TableError("No hay ningún registro nuevo que guardar en la tabla " + std::string(layout_.name));
+  if (stream_ && posted_ >= stream_->records)
+    throw TableError("La tabla " + std::string(layout_.name) + " recibe más registros de los " +
+                     text::FormatInteger(static_cast<std::int64_t>(stream_->records)) + " anunciados");
   records_ += current_;
-  current_.clear();
+  ++posted_;
   appending_ = false;
+  if (stream_ && records_.size() >= kStreamBlock) {
+    stream_->file.Write(records_);
+    records_.clear();
+  }
 }
 
-void DbfWriter::SetString(std::string_view field, std::string_view ansiText) {
-  const std::size_t index = FieldIndex(layout_, field);
-  const FieldDef& def = layout_.fields[index];
-  if (!appending_) throw TableError("No hay ningún registro nuevo en la tabla " + std::string(layout_.name));
+void DbfWriter::Reserve(std::size_t records) {
+  if (!stream_) records_.reserve(records * static_cast<std::size_t>(recordLength_));
+}
+
+void DbfWriter::StreamTo(const std::filesystem::path& path, std::size_t records) {
+  if (stream_ || posted_ > 0 || appending_)
+    throw TableError("La tabla " + std::string(layout_.name) + " ya tiene registros; no puede escribirse por bloques");
+  if (records > 0xFFFFFFFFu)
+    throw TableError("La tabla " + std::string(layout_.name) + " no admite tantos registros");
+  auto stream = std::make_shared<Stream>(path, records);
+  stream->file.Write(Header(records));
+  stream_ = std::move(stream);
+  records_.clear();
+  records_.shrink_to_fit();
+  records_.reserve(kStreamBlock + static_cast<std::size_t>(recordLength_));
+}
+
+void DbfWriter::SetString(std::string_view field, std::string_view ansiText) { SetString(FieldIndex(field), ansiText); }
+void DbfWriter::SetFloat(std::string_view field, double value) { SetFloat(FieldIndex(field), value); }
+void DbfWriter::SetInteger(std::string_view field, std::int32_t value) { SetInteger(FieldIndex(field), value); }
+
+void DbfWriter::SetString(std::size_t index, std::string_view ansiText) {
+  const FieldDef& def = Def(index);
+  char* const at = current_.data() + offsets_[index];
   if (def.type == FieldType::String) {
     const auto width = static_cast<std::size_t>(def.size);
-    std::string stored(ansiText.substr(0, width));
-    stored.resize(width, ' ');
-    current_.replace(static_cast<std::size_t>(offsets_[index]), width, stored);
+    const std::size_t kept = std::min(width, ansiText.size());
+    std::copy_n(ansiText.data(), kept, at);
+    std::fill(at + kept, at + width, ' ');
     return;
   }
   // A numeric field takes the number the text stands for; '' leaves it empty.
@@ -100,8 +141,7 @@ void DbfWriter::SetString(std::string_view field, std::string_view ansiText) {
   while (!trimmed.empty() && trimmed.front() == ' ') trimmed.remove_prefix(1);
   while (!trimmed.empty() && trimmed.back() == ' ') trimmed.remove_suffix(1);
   if (trimmed.empty()) {
-    current_.replace(static_cast<std::size_t>(offsets_[index]), static_cast<std::size_t>(StoredWidth(def)),
-                     static_cast<std::size_t>(StoredWidth(def)), ' ');
+    std::fill_n(at, StoredWidth(def), ' ');
     return;
   }
   auto value = text::ParseFloat(trimmed, '.');
@@ -109,24 +149,22 @@ void DbfWriter::SetString(std::string_view field, std::string_view ansiText) {
   if (!value)
     throw TableError(std::string(layout_.name) + ", campo " + std::string(def.name) + ": '" +
                      text::AnsiToUtf8(ansiText) + "' no es un número válido");
-  SetFloat(field, *value);
+  SetFloat(index, *value);
 }
 
-void DbfWriter::SetFloat(std::string_view field, double value) {
-  const std::size_t index = FieldIndex(layout_, field);
-  const FieldDef& def = layout_.fields[index];
-  if (!appending_) throw TableError("No hay ningún registro nuevo en la tabla " + std::string(layout_.name));
-  const std::string where = std::string(layout_.name) + ", campo " + std::string(def.name);
-  if (!std::isfinite(value)) throw TableError(where + ": el valor no es un número finito");
+void DbfWriter::SetFloat(std::size_t index, double value) {
+  const FieldDef& def = Def(index);
+  const auto where = [&] { return std::string(layout_.name) + ", campo " + std::string(def.name); };
+  if (!std::isfinite(value)) throw TableError(where() + ": el valor no es un número finito");
   if (def.type == FieldType::String) {
-    SetString(field, text::FormatGeneral(value, '.'));
+    SetString(index, text::FormatGeneral(value, '.'));
     return;
   }
   if (def.type == FieldType::Integer) {
     const double rounded = RoundHalfEven(value);
     if (rounded < -2147483648.0 || rounded > 2147483647.0)
-      throw TableError(where + ": " + text::FormatGeneral(value, '.') + " no cabe en un entero");
-    SetInteger(field, static_cast<std::int32_t>(rounded));
+      throw TableError(where() + ": " + text::FormatGeneral(value, '.') + " no cabe en un entero");
+    SetInteger(index, static_cast<std::int32_t>(rounded));
     return;
   }
   const auto width = static_cast<std::size_t>(dbf::kFloatWidth);
@@ -139,36 +177,32 @@ void DbfWriter::SetFloat(std::string_view field, double value) {
   }
   const auto length = static_cast<std::size_t>(result.ptr - buffer);
   if (result.ec != std::errc() || length > width)
-    throw TableError(where + ": " + text::FormatGeneral(value, '.') + " no cabe en el campo");
-  std::string stored(width - length, ' ');
-  stored.append(buffer, length);
-  current_.replace(static_cast<std::size_t>(offsets_[index]), width, stored);
+    throw TableError(where() + ": " + text::FormatGeneral(value, '.') + " no cabe en el campo");
+  char* const at = current_.data() + offsets_[index];
+  std::fill_n(at, width - length, ' ');
+  std::copy_n(buffer, length, at + (width - length));
 }
 
-void DbfWriter::SetInteger(std::string_view field, std::int32_t value) {
-  const std::size_t index = FieldIndex(layout_, field);
-  const FieldDef& def = layout_.fields[index];
-  if (!appending_) throw TableError("No hay ningún registro nuevo en la tabla " + std::string(layout_.name));
+void DbfWriter::SetInteger(std::size_t index, std::int32_t value) {
+  const FieldDef& def = Def(index);
   if (def.type == FieldType::String) {
-    SetString(field, text::FormatInteger(value));
+    SetString(index, text::FormatInteger(value));
     return;
   }
   if (def.type == FieldType::Float) {
-    SetFloat(field, value);
+    SetFloat(index, value);
     return;
   }
   const auto width = static_cast<std::size_t>(dbf::kIntegerWidth);
   const std::string digits = text::FormatInteger(value);  // at most 11 characters
-  std::string stored(width - digits.size(), ' ');
-  stored += digits;
-  current_.replace(static_cast<std::size_t>(offsets_[index]), width, stored);
+  char* const at = current_.data() + offsets_[index];
+  std::fill_n(at, width - digits.size(), ' ');
+  std::copy_n(digits.data(), digits.size(), at + (width - digits.size()));
 }
 
-std::size_t DbfWriter::RecordCount() const {
-  return records_.size() / static_cast<std::size_t>(recordLength_);
-}
+std::size_t DbfWriter::RecordCount() const { return posted_; }
 
-std::string DbfWriter::Bytes() const {
+std::string DbfWriter::Header(std::size_t records) const {
   const std::size_t fieldCount = layout_.fields.size();
   const std::size_t headerLength = dbf::kHeaderSize + dbf::kDescriptorSize * fieldCount + 1;
   std::string out(headerLength, '\0');
@@ -177,7 +211,7 @@ std::string DbfWriter::Bytes() const {
   out[dbf::kDateOffset] = static_cast<char>(std::clamp(year - 1900, 0, 255));
   out[dbf::kDateOffset + 1] = static_cast<char>(static_cast<unsigned>(date_.month()));
   out[dbf::kDateOffset + 2] = static_cast<char>(static_cast<unsigned>(date_.day()));
-  PutLE32(out, dbf::kRecordCountOffset, RecordCount());
+  PutLE32(out, dbf::kRecordCountOffset, records);
   PutLE16(out, dbf::kHeaderLengthOffset, headerLength);
   PutLE16(out, dbf::kRecordLengthOffset, static_cast<std::size_t>(recordLength_));
   out[dbf::kLanguageDriverOffset] = static_cast<char>(dbf::kDriverAnsi);
@@ -190,14 +224,38 @@ std::string DbfWriter::Bytes() const {
     out[at + dbf::kDecimalsOffset] = static_cast<char>(field.type == FieldType::Float ? dbf::kFloatDecimals : 0);
   }
   out[headerLength - 1] = dbf::kDescriptorTerminator;
+  return out;
+}
+
+std::string DbfWriter::Bytes() const {
+  if (stream_)
+    throw TableError("Los registros de la tabla " + std::string(layout_.name) + " ya se han enviado a su archivo");
+  std::string out = Header(posted_);
+  out.reserve(out.size() + records_.size() + 1);
   out += records_;
   out += dbf::kEndOfFile;
   return out;
 }
 
 void DbfWriter::WriteTo(const std::filesystem::path& path) const {
+  if (stream_) {
+    Stream& stream = *stream_;
+    if (stream.finished || path != stream.file.Path())
+      throw TableError("La tabla " + std::string(layout_.name) + " ya se está escribiendo en otro archivo");
+    if (posted_ != stream.records)
+      throw TableError("La tabla " + std::string(layout_.name) + " tiene " +
+                       text::FormatInteger(static_cast<std::int64_t>(posted_)) + " registros y se anunciaron " +
+                       text::FormatInteger(static_cast<std::int64_t>(stream.records)));
+    stream.file.Write(records_);
+    stream.file.Write(std::string_view(&dbf::kEndOfFile, 1));
+    stream.file.Close();
+    stream.finished = true;
+    return;
+  }
   platform::OutputFile file(path);
-  file.Write(Bytes());
+  file.Write(Header(posted_));
+  file.Write(records_);
+  file.Write(std::string_view(&dbf::kEndOfFile, 1));
   file.Close();
 }
 

@@ -46,6 +46,13 @@ double RoundHalfEven(double value) {
   return std::fmod(floor, 2.0) == 0 ? floor : floor + 1;
 }
 
+// Lets the indexes be searched with a string_view, without a string per search.
+struct TextHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+};
+using ValueIndex = std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>>;
+
 }  // namespace
 
 struct Table::Impl {
@@ -66,7 +73,7 @@ struct Table::Impl {
 
   // Locate: per field, the first position of each value; fields whose values
   // do not all read are walked instead.
-  std::unordered_map<std::size_t, std::unordered_map<std::string, std::size_t>> indexes;
+  std::unordered_map<std::size_t, ValueIndex> indexes;
   std::unordered_set<std::size_t> walkOnly;
 
   [[noreturn]] void Fail(const std::string& message) const { throw TableError(message); }
@@ -115,6 +122,11 @@ struct Table::Impl {
     }
     if (value->kind == FieldValue::Kind::Text && !converter.Identity()) value->text = converter.ToAnsi(value->text);
     return *std::move(value);
+  }
+
+  std::string StringOf(FieldValue&& value) const {
+    if (value.kind == FieldValue::Kind::Text) return std::move(value.text);
+    return StringOf(static_cast<const FieldValue&>(value));
   }
 
   std::string StringOf(const FieldValue& value) const {
@@ -213,7 +225,7 @@ struct Table::Impl {
     if (walkOnly.count(field)) return Walk(field, value);
     auto it = indexes.find(field);
     if (it == indexes.end()) {
-      std::unordered_map<std::string, std::size_t> index;
+      ValueIndex index;
       index.reserve(live.size());
       try {
         for (std::size_t at = 0; at < live.size(); ++at) index.try_emplace(StringOf(ValueAt(field, at)), at);
@@ -224,7 +236,7 @@ struct Table::Impl {
       }
       it = indexes.emplace(field, std::move(index)).first;
     }
-    const auto found = it->second.find(std::string(value));
+    const auto found = it->second.find(value);
     if (found == it->second.end()) {
       position = live.size() - 1;
       eof = true;
@@ -347,6 +359,13 @@ bool Table::Locate(std::string_view keyField, std::string_view value) {
   const auto index = impl_->FindField(keyField);
   if (!index) impl_->Fail("Campo '" + text::AnsiToUtf8(keyField) + "' no encontrado en la tabla " + impl_->name);
   return impl_->Locate(*index, value);
+}
+
+bool Table::Locate(const Field& keyField, std::string_view value) {
+  impl_->RequireActive();
+  if (keyField.table_ != this) impl_->Fail("El campo '" + keyField.Name() + "' no es de la tabla " + impl_->name);
+  impl_->RequireField(keyField.index_);
+  return impl_->Locate(keyField.index_, value);
 }
 
 const std::string& Table::Name() const { return impl_->name; }

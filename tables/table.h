@@ -90,6 +90,9 @@ class Table {
   // and returns true; without a match, stands at the end (Eof) and returns
   // false. Served by an index built on first use per field.
   bool Locate(std::string_view keyField, std::string_view value);
+  // The same with a field taken once from FieldByName, for loops of lookups.
+  // A field of another table raises TableError.
+  bool Locate(const Field& keyField, std::string_view value);
 
   const std::string& Name() const;
 
