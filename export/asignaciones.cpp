@@ -1,5 +1,4 @@
 #include <optional>
-#include <unordered_map>
 #include <vector>
 
 #include "export/codigos.h"
@@ -11,13 +10,6 @@ namespace pontexa::exportacion {
 namespace {
 
 std::string Contexto(std::string_view de, std::string_view id) { return std::string(de) + " " + Citar(id); }
-
-// What a lookup by IDSAGA gave, kept per key: the same subject or teacher is
-// assigned many times, and the first matching record never changes.
-struct Asignatura {
-  std::string codigo;
-  std::string horas;
-};
 
 }  // namespace
 
@@ -65,8 +57,6 @@ void Exportador::ExportarAsignaciones() {
   const tables::Field horasAsignatura = asignaturas.FieldByName("HORAS");
 
   Avisar(layout.name, 0, total);
-  std::unordered_map<std::string, Asignatura> asignaturasVistas;
-  std::unordered_map<std::string, std::string> profesoresVistos;
 
   for (std::size_t i = 0; i < elementosGrupo.size(); ++i) {
     const std::string idGrupo = IdObligatorio(documento_, elementosGrupo[i], {"group", i + 1});
@@ -83,12 +73,11 @@ void Exportador::ExportarAsignaciones() {
       const saga::Element& asignada = asignadas[j];
       const std::string idAsignatura =
           IdObligatorio(documento_, asignada, {"assigned-subject", j + 1, Contexto("del grupo", idGrupo)});
-      auto [asignatura, nueva] = asignaturasVistas.try_emplace(idAsignatura);
-      if (nueva && asignaturas.Locate(idAsignaturas, idAsignatura)) {
-        asignatura->second = {codAsignatura.AsString(), horasAsignatura.AsString()};
+      std::string codAsig, horas;
+      if (asignaturas.Locate(idAsignaturas, idAsignatura)) {
+        codAsig = codAsignatura.AsString();
+        horas = horasAsignatura.AsString();
       }
-      const std::string& codAsig = asignatura->second.codigo;
-      const std::string& horas = asignatura->second.horas;
       std::string codProf;
       // The teacher is the last one assigned, found or not.
       const std::vector<saga::Element> docentes = asignada.SelectNodes("assigned-teachers/assigned-teacher");
@@ -98,9 +87,7 @@ void Exportador::ExportarAsignaciones() {
             documento_, docentes[k],
             {"assigned-teacher", k + 1,
              Contexto("de la asignatura asignada", idAsignatura) + " " + Contexto("del grupo", idGrupo)});
-        auto [profesor, nuevo] = profesoresVistos.try_emplace(idProfesor);
-        if (nuevo && profesores.Locate(idProfesores, idProfesor)) profesor->second = abrevProfesor.AsString();
-        codProf = profesor->second;
+        if (profesores.Locate(idProfesores, idProfesor)) codProf = abrevProfesor.AsString();
       }
 
       const std::optional<double> valorHoras = HorasComoNumero(horas);

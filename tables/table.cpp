@@ -11,6 +11,7 @@
 #include "tables/dbf_header.h"
 #include "tables/exchange_folder.h"
 #include "tables/field_values.h"
+#include "tables/text_index.h"
 #include "text/cp1252.h"
 
 namespace fs = std::filesystem;
@@ -46,13 +47,6 @@ double RoundHalfEven(double value) {
   return std::fmod(floor, 2.0) == 0 ? floor : floor + 1;
 }
 
-// Lets the indexes be searched with a string_view, without a string per search.
-struct TextHash {
-  using is_transparent = void;
-  std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
-};
-using ValueIndex = std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>>;
-
 }  // namespace
 
 struct Table::Impl {
@@ -73,7 +67,7 @@ struct Table::Impl {
 
   // Locate: per field, the first position of each value; fields whose values
   // do not all read are walked instead.
-  std::unordered_map<std::size_t, ValueIndex> indexes;
+  std::unordered_map<std::size_t, TextIndex> indexes;
   std::unordered_set<std::size_t> walkOnly;
 
   [[noreturn]] void Fail(const std::string& message) const { throw TableError(message); }
@@ -225,10 +219,10 @@ struct Table::Impl {
     if (walkOnly.count(field)) return Walk(field, value);
     auto it = indexes.find(field);
     if (it == indexes.end()) {
-      ValueIndex index;
-      index.reserve(live.size());
+      TextIndex index(live.size());
       try {
-        for (std::size_t at = 0; at < live.size(); ++at) index.try_emplace(StringOf(ValueAt(field, at)), at);
+        for (std::size_t at = 0; at < live.size(); ++at)
+          index.Insert(StringOf(ValueAt(field, at)), static_cast<std::uint32_t>(at));
       } catch (const TableError&) {
         // A value that does not read: the walk raises exactly where a reader would.
         walkOnly.insert(field);
@@ -236,13 +230,13 @@ struct Table::Impl {
       }
       it = indexes.emplace(field, std::move(index)).first;
     }
-    const auto found = it->second.find(value);
-    if (found == it->second.end()) {
+    const std::optional<std::size_t> found = it->second.Find(value);
+    if (!found) {
       position = live.size() - 1;
       eof = true;
       return false;
     }
-    position = found->second;
+    position = *found;
     eof = false;
     return true;
   }

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "support/temp_folder.h"
 #include "tables/dbf_fixture.h"
 #include "tables/dbf_writer.h"
 #include "tables/table.h"
+#include "tables/text_index.h"
 
 namespace pontexa::tables {
 namespace {
@@ -138,7 +140,9 @@ TEST(TableLocateByField, FindsWhatLocateByNameFinds) {
     const std::string foundByName = byName ? abrev.AsString() : "";
     EXPECT_EQ(table.Locate(id, key), byName);
     EXPECT_EQ(table.Eof(), !byName);
-    if (byName) EXPECT_EQ(abrev.AsString(), foundByName);
+    if (byName) {
+      EXPECT_EQ(abrev.AsString(), foundByName);
+    }
   }
   EXPECT_EQ(abrev.AsString(), "1C");  // a failed lookup stands on the last record
 
@@ -147,6 +151,32 @@ TEST(TableLocateByField, FindsWhatLocateByNameFinds) {
   table.Close();
   other.Open();
   EXPECT_THROW(other.Locate(id, "g-1"), TableError);  // a field of another table
+}
+
+}  // namespace
+}  // namespace pontexa::tables
+
+namespace pontexa::tables {
+namespace {
+
+TEST(TextIndex, KeepsTheFirstPositionOfEachTextShortOrLong) {
+  TextIndex index;  // starts small: every insertion below makes it grow
+  const std::string longText(40, 'x');
+  constexpr std::uint32_t kMany = 20000;
+  for (std::uint32_t i = 0; i < kMany; ++i) EXPECT_TRUE(index.Insert("S" + std::to_string(i), i));
+  EXPECT_TRUE(index.Insert("", kMany));
+  EXPECT_TRUE(index.Insert(longText, kMany + 1));
+  EXPECT_TRUE(index.Insert(longText + "y", kMany + 2));
+  EXPECT_FALSE(index.Insert("S7", 99));  // a later record never replaces the first
+  EXPECT_FALSE(index.Insert(longText, 99));
+  EXPECT_EQ(index.Size(), kMany + 3);
+  for (std::uint32_t i = 0; i < kMany; i += 997) EXPECT_EQ(index.Find("S" + std::to_string(i)), i);
+  EXPECT_EQ(index.Find(""), kMany);
+  EXPECT_EQ(index.Find(longText), kMany + 1);
+  EXPECT_EQ(index.Find(longText + "y"), kMany + 2);
+  for (const std::string& missing : std::vector<std::string>{"s7", "S7 ", "S", "S20000", std::string(15, 'x'),
+                                                              std::string(41, 'x')})
+    EXPECT_EQ(index.Find(missing), std::nullopt) << missing;
 }
 
 }  // namespace
