@@ -116,16 +116,20 @@ Instantanea SeisTablas(const Instantanea& todo) {
 
 std::string DescribeMezcla(const Instantanea& ahora, const Instantanea& viejas, const Instantanea& nuevas) {
   const Instantanea seis = SeisTablas(ahora);
-  if (seis == SeisTablas(viejas) || seis == SeisTablas(nuevas)) return {};
+  const Instantanea seisViejas = SeisTablas(viejas);
+  const Instantanea seisNuevas = SeisTablas(nuevas);
+  if (seis == seisViejas || seis == seisNuevas) return {};
+  auto igual = [](const Instantanea& en, const std::string& nombre, const std::string& bytes) {
+    const auto it = en.find(nombre);
+    return it != en.end() && it->second == bytes;
+  };
   std::string descripcion;
   for (const std::string& nombre : NombresSeisTablas()) {
     const auto it = seis.find(nombre);
-    const auto vieja = SeisTablas(viejas).find(nombre);
-    const auto nueva = SeisTablas(nuevas).find(nombre);
     std::string estado = "otra";
     if (it == seis.end()) estado = "falta";
-    else if (vieja != SeisTablas(viejas).end() && vieja->second == it->second) estado = "vieja";
-    else if (nueva != SeisTablas(nuevas).end() && nueva->second == it->second) estado = "nueva";
+    else if (igual(seisViejas, nombre, it->second)) estado = "vieja";
+    else if (igual(seisNuevas, nombre, it->second)) estado = "nueva";
     descripcion += nombre + "=" + estado + " ";
   }
   return descripcion;
