@@ -76,6 +76,30 @@ class FallosImportacion : public ::testing::Test {
 
 bool Dentro(const std::string& ruta, const fs::path& carpeta) { return ruta.rfind(carpeta.string(), 0) == 0; }
 
+TEST_F(FallosImportacion, CarpetaDeIntercambioInexistente) {
+  const fs::path falta = temp_ / "NO-EXISTE";
+  try {
+    (void)importacion::ImportarArchivo(saga_, falta, text::RegionalSettings{','});
+    ADD_FAILURE() << "la importación siguió sin carpeta";
+  } catch (const pontexa::Error& error) {
+    EXPECT_NE(std::string(error.what()).find("NO-EXISTE"), std::string::npos) << error.what();
+  }
+  EXPECT_FALSE(fs::exists(falta));
+  EsperaVieja();
+}
+
+// The import only reads the exchange folder: a folder it may not write to
+// changes nothing for it.
+TEST_F(FallosImportacion, CarpetaDeIntercambioDeSoloLecturaNoLaImpide) {
+  if (RunningAsRoot()) GTEST_SKIP() << "root escribe en carpetas de solo lectura";
+  fs::permissions(carpeta_, fs::perms::owner_read | fs::perms::owner_exec);
+  const std::string error = ImportaYCaptura();
+  fs::permissions(carpeta_, fs::perms::owner_all);
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(ReadBytes(saga_), nueva_);
+  EsperaTablasIntactas();
+}
+
 TEST_F(FallosImportacion, ArchivoDeSagaDeSoloLectura) {
   {
     // Simulated: the file cannot be replaced.
