@@ -270,7 +270,7 @@ void TMForm::BExportarClick() {
       }
       return;
     }
-    entorno_.transferencias.Cargar(ArchivoXML);
+    entorno_.transferencias.Cargar(ArchivoXML, Transferencias::Uso::Exportar);
     CursorDeEspera();
     try {
       entorno_.transferencias.Exportar();
@@ -295,7 +295,7 @@ void TMForm::BImportarClick() {
       }
       return;
     }
-    entorno_.transferencias.Cargar(ArchivoXML);
+    entorno_.transferencias.Cargar(ArchivoXML, Transferencias::Uso::Importar);
     entorno_.transferencias.Importar();
     CursorNormal();
     TerminarTransferencia();

@@ -30,10 +30,10 @@ saga::Document& Documento() {
 
 }  // namespace
 
-void TransferenciasDelNucleo::Cargar(const std::filesystem::path& archivo) {
+void TransferenciasDelNucleo::Cargar(const std::filesystem::path& archivo, Uso uso) {
   // The previous document goes first, also when the new one fails to load.
   XMLDoc.reset();
-  XMLDoc.emplace(saga::Document::Load(archivo));
+  XMLDoc.emplace(uso == Uso::Exportar ? saga::Document::LoadForReading(archivo) : saga::Document::Load(archivo));
 }
 
 void TransferenciasDelNucleo::Exportar() {

@@ -15,7 +15,7 @@ extern std::optional<saga::Document> XMLDoc;
 
 class TransferenciasDelNucleo : public Transferencias {
  public:
-  void Cargar(const std::filesystem::path& archivo) override;
+  void Cargar(const std::filesystem::path& archivo, Uso uso) override;
   void Exportar() override;
   void Importar() override;
 };

@@ -60,7 +60,7 @@ class TransferenciasGuionadas : public Transferencias {
   std::string textoDelFallo = "No se puede crear la tabla 'ASIGNOMT'";
   std::function<void()> durante;      // runs inside Exportar and Importar
 
-  void Cargar(const std::filesystem::path& archivo) override { Registrar("Cargar " + archivo.string(), "Cargar"); }
+  void Cargar(const std::filesystem::path& archivo, Uso) override { Registrar("Cargar " + archivo.string(), "Cargar"); }
   void Exportar() override { Registrar("Exportar", "Exportar"); }
   void Importar() override { Registrar("Importar", "Importar"); }
 
