@@ -19,7 +19,8 @@ echo "== pontexa-cli exportar instituto.xml --carpeta $scratch/QORDA"
 for table in ASIGNOMT PROFT AULAT GRUPOST ASIGT DIASHORAST; do
   echo
   echo "== $table.DBF"
-  dbfdump "$scratch/QORDA/$table.DBF" | head -n 15
+  # The tables hold Windows-1252 text.
+  dbfdump "$scratch/QORDA/$table.DBF" | iconv -f WINDOWS-1252 -t UTF-8 | head -n 15
 done
 
 if [ -f "$root/ejemplos/qorda/SOLUC.DBF" ]; then
@@ -30,7 +31,7 @@ if [ -f "$root/ejemplos/qorda/SOLUC.DBF" ]; then
   "$cli" importar "$scratch/instituto.xml" --carpeta "$scratch/QORDA"
   echo
   echo "== time-tables de instituto.xml (primeras lineas)"
-  xmllint --xpath '/document/time-tables' "$scratch/instituto.xml" | xmllint --format - | head -n 60
+  xmllint --xpath '/document/time-tables' "$scratch/instituto.xml" | xmllint --format --encode UTF-8 - | head -n 60
 fi
 echo
 echo "Resultado en $scratch"
