@@ -7,10 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#if !defined(_WIN32)
-#include <sys/wait.h>
-#endif
-
+#include "ejecutar_cli.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -19,37 +16,10 @@ namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-struct Salida {
-  int codigo = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs pontexa-cli with `argumentos` (already quoted), capturing both streams.
-Salida Ejecutar(const pontexa::testing::TempFolder& tmp, const std::string& argumentos) {
-  const fs::path out = tmp / "stdout.txt";
-  const fs::path err = tmp / "stderr.txt";
-  const std::string orden =
-      "\"" + std::string(PONTEXA_CLI) + "\" " + argumentos + " >\"" + out.string() + "\" 2>\"" + err.string() + "\"";
-  const int estado = std::system(orden.c_str());
-  Salida salida;
-#if defined(_WIN32)
-  salida.codigo = estado;
-#else
-  salida.codigo = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
-#endif
-  salida.out = pontexa::testing::ReadBytes(out);
-  salida.err = pontexa::testing::ReadBytes(err);
-  return salida;
-}
-
-std::string Citado(const fs::path& ruta) { return "\"" + ruta.string() + "\""; }
-
-std::string UltimaLinea(std::string texto) {
-  while (!texto.empty() && (texto.back() == '\n' || texto.back() == '\r')) texto.pop_back();
-  const std::size_t salto = texto.rfind('\n');
-  return salto == std::string::npos ? texto : texto.substr(salto + 1);
-}
+using pontexa::testing::Citado;
+using pontexa::testing::Ejecutar;
+using pontexa::testing::Salida;
+using pontexa::testing::UltimaLinea;
 
 class ExportarCliTest : public ::testing::Test {
  protected:

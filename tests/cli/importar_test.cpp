@@ -9,10 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#if !defined(_WIN32)
-#include <sys/wait.h>
-#endif
-
+#include "ejecutar_cli.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -21,42 +18,17 @@ namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-struct Resultado {
-  int codigo = -1;
-  std::string out, err;
-};
-
-Resultado Lanzar(const pontexa::testing::TempFolder& tmp, const std::string& argumentos) {
-  const fs::path out = tmp / "importar-stdout.txt";
-  const fs::path err = tmp / "importar-stderr.txt";
-  const std::string orden =
-      "\"" + std::string(PONTEXA_CLI) + "\" " + argumentos + " >\"" + out.string() + "\" 2>\"" + err.string() + "\"";
-  const int estado = std::system(orden.c_str());
-  Resultado r;
-#if defined(_WIN32)
-  r.codigo = estado;
-#else
-  r.codigo = WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
-#endif
-  r.out = pontexa::testing::ReadBytes(out);
-  r.err = pontexa::testing::ReadBytes(err);
-  return r;
-}
-
-std::string Entre(const fs::path& ruta) { return "\"" + ruta.string() + "\""; }
-
-std::string Ultima(std::string texto) {
-  while (!texto.empty() && (texto.back() == '\n' || texto.back() == '\r')) texto.pop_back();
-  const std::size_t salto = texto.rfind('\n');
-  return salto == std::string::npos ? texto : texto.substr(salto + 1);
-}
+using pontexa::testing::Citado;
+using pontexa::testing::Ejecutar;
+using pontexa::testing::Salida;
+using pontexa::testing::UltimaLinea;
 
 class ImportarCliTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fs::create_directory(carpeta);
     fs::copy_file(pontexa::testing::SourceDir() / "ejemplos/saga/instituto.xml", saga);
-    const Resultado exportado = Lanzar(tmp, "exportar " + Entre(saga) + " --carpeta " + Entre(carpeta));
+    const Salida exportado = Ejecutar(tmp, "exportar " + Citado(saga) + " --carpeta " + Citado(carpeta));
     ASSERT_EQ(exportado.codigo, 0) << exportado.err;
     // Mirvane's part: it fills DIASHORAST and solves SOLUC.
     for (const char* tabla : {"DIASHORAST.DBF", "SOLUC.DBF"}) {
@@ -64,7 +36,7 @@ class ImportarCliTest : public ::testing::Test {
                     fs::copy_options::overwrite_existing);
     }
   }
-  std::string Importar() const { return "importar " + Entre(saga) + " --carpeta " + Entre(carpeta); }
+  std::string Importar() const { return "importar " + Citado(saga) + " --carpeta " + Citado(carpeta); }
 
   pontexa::testing::TempFolder tmp;
   fs::path carpeta = tmp / "qorda";
@@ -72,23 +44,23 @@ class ImportarCliTest : public ::testing::Test {
 };
 
 TEST_F(ImportarCliTest, WritesTheSectionAndEndsWithProcesoFinalizado) {
-  const Resultado r = Lanzar(tmp, Importar());
+  const Salida r = Ejecutar(tmp, Importar());
   EXPECT_EQ(r.codigo, 0) << r.err;
   EXPECT_EQ(r.err, "");
   EXPECT_THAT(r.out, HasSubstr("time-tables: 5 dias, 30 intervalos, 11 grupos, 24 profesores, 34 actividades, "
                                "228 sesiones\n"));
-  EXPECT_EQ(Ultima(r.out), "Proceso finalizado");
+  EXPECT_EQ(UltimaLinea(r.out), "Proceso finalizado");
   const std::string despues = pontexa::testing::ReadBytes(saga);
   EXPECT_THAT(despues, HasSubstr("<day id=\"3\" name=\"Miércoles\"><interval id=\"i1\" begin=\"8:00\" end=\"08:55\"/>"));
   EXPECT_THAT(despues, HasSubstr("<member/>"));  // a lesson without teacher
 
   // A second run rewrites the file with the same bytes.
-  ASSERT_EQ(Lanzar(tmp, Importar()).codigo, 0);
+  ASSERT_EQ(Ejecutar(tmp, Importar()).codigo, 0);
   EXPECT_EQ(pontexa::testing::ReadBytes(saga), despues);
 }
 
 TEST_F(ImportarCliTest, MissingFileSaysNoExisteArchivo) {
-  const Resultado r = Lanzar(tmp, "importar " + Entre(tmp / "no-esta.xml") + " --carpeta " + Entre(carpeta));
+  const Salida r = Ejecutar(tmp, "importar " + Citado(tmp / "no-esta.xml") + " --carpeta " + Citado(carpeta));
   EXPECT_EQ(r.codigo, 1);
   EXPECT_THAT(r.err, HasSubstr("No existe archivo"));
   EXPECT_THAT(r.out, Not(HasSubstr("Proceso finalizado")));
@@ -97,7 +69,7 @@ TEST_F(ImportarCliTest, MissingFileSaysNoExisteArchivo) {
 TEST_F(ImportarCliTest, FailureShowsTheMessageAndLeavesTheFile) {
   fs::remove(carpeta / "SOLUC.DBF");
   const std::string antes = pontexa::testing::ReadBytes(saga);
-  const Resultado r = Lanzar(tmp, Importar());
+  const Salida r = Ejecutar(tmp, Importar());
   EXPECT_EQ(r.codigo, 1);
   EXPECT_THAT(r.err, HasSubstr("SOLUC"));
   EXPECT_THAT(r.out, Not(HasSubstr("Proceso finalizado")));
@@ -106,7 +78,7 @@ TEST_F(ImportarCliTest, FailureShowsTheMessageAndLeavesTheFile) {
 
 TEST_F(ImportarCliTest, WrongUseExitsWithTwo) {
   for (const char* argumentos : {"importar", "importar a.xml b.xml", "importar a.xml --sin-esto"}) {
-    const Resultado r = Lanzar(tmp, argumentos);
+    const Salida r = Ejecutar(tmp, argumentos);
     EXPECT_EQ(r.codigo, 2) << argumentos;
     EXPECT_THAT(r.err, HasSubstr("Uso:")) << argumentos;
   }
