@@ -19,8 +19,14 @@ void Exportador::ExportarAsignaciones() {
   constexpr std::string_view kAsignadas = "assigned-subjects/assigned-subject";
   // One record per assigned subject, known before the first: the table goes
   // to its file as it is made instead of waiting whole in memory.
+  // Kept from the count for the walk below, so each group's list is found once.
+  std::vector<std::vector<saga::Element>> asignadasPorGrupo;
+  asignadasPorGrupo.reserve(elementosGrupo.size());
   std::size_t total = 0;
-  for (const saga::Element& grupo : elementosGrupo) total += grupo.SelectNodes(kAsignadas).size();
+  for (const saga::Element& grupo : elementosGrupo) {
+    asignadasPorGrupo.push_back(grupo.SelectNodes(kAsignadas));
+    total += asignadasPorGrupo.back().size();
+  }
 
   tables::DbfWriter tabla(layout);
   const std::size_t casig = tabla.FieldIndex("CASIG"), cprof = tabla.FieldIndex("CPROF"),
@@ -68,11 +74,12 @@ void Exportador::ExportarAsignaciones() {
       curso = cursoGrupo.AsString();
       letra = letraGrupo.AsString();
     }
-    const std::vector<saga::Element> asignadas = elementosGrupo[i].SelectNodes(kAsignadas);
+    const std::vector<saga::Element> asignadas = std::move(asignadasPorGrupo[i]);
     for (std::size_t j = 0; j < asignadas.size(); ++j) {
       const saga::Element& asignada = asignadas[j];
-      const std::string idAsignatura =
-          IdObligatorio(documento_, asignada, {"assigned-subject", j + 1, Contexto("del grupo", idGrupo)});
+      const std::string idAsignatura = IdObligatorio(documento_, asignada, [&] {
+        return Posicion{"assigned-subject", j + 1, Contexto("del grupo", idGrupo)};
+      });
       std::string codAsig, horas;
       if (asignaturas.Locate(idAsignaturas, idAsignatura)) {
         codAsig = codAsignatura.AsString();
@@ -83,10 +90,10 @@ void Exportador::ExportarAsignaciones() {
       const std::vector<saga::Element> docentes = asignada.SelectNodes("assigned-teachers/assigned-teacher");
       for (std::size_t k = 0; k < docentes.size(); ++k) {
         codProf.clear();
-        const std::string idProfesor = IdObligatorio(
-            documento_, docentes[k],
-            {"assigned-teacher", k + 1,
-             Contexto("de la asignatura asignada", idAsignatura) + " " + Contexto("del grupo", idGrupo)});
+        const std::string idProfesor = IdObligatorio(documento_, docentes[k], [&] {
+          return Posicion{"assigned-teacher", k + 1,
+                          Contexto("de la asignatura asignada", idAsignatura) + " " + Contexto("del grupo", idGrupo)};
+        });
         if (profesores.Locate(idProfesores, idProfesor)) codProf = abrevProfesor.AsString();
       }
 

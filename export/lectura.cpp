@@ -15,8 +15,14 @@ std::string NombreDeArchivo(const std::filesystem::path& path) {
 
 }  // namespace
 
+std::string Recortar(std::string id) {
+  // Most texts have no blank at either end: nothing to copy then.
+  if (id.empty() || (id.front() != ' ' && id.back() != ' ')) return id;
+  return Clipper::AllTrim(id);
+}
+
 std::string IdObligatorio(const saga::Document& documento, const saga::Element& elemento, const Posicion& posicion) {
-  if (std::optional<std::string> id = elemento.Attribute("id")) return Clipper::AllTrim(*id);
+  if (std::optional<std::string> id = elemento.Attribute("id")) return Recortar(std::move(*id));
   std::string mensaje = "Falta el atributo id en el elemento ";
   mensaje += posicion.elemento;
   mensaje += " número " + text::FormatInteger(static_cast<std::int64_t>(posicion.numero));
@@ -27,13 +33,13 @@ std::string IdObligatorio(const saga::Document& documento, const saga::Element& 
 }
 
 std::string AtributoRecortado(const saga::Element& elemento, std::string_view nombre) {
-  const std::optional<std::string> valor = elemento.Attribute(nombre);
-  return valor ? Clipper::AllTrim(*valor) : std::string();
+  std::optional<std::string> valor = elemento.Attribute(nombre);
+  return valor ? Recortar(std::move(*valor)) : std::string();
 }
 
 std::string PrimerHijoRecortado(const saga::Element& elemento) {
-  const std::optional<std::string> texto = elemento.FirstChildText();
-  return texto ? Clipper::AllTrim(*texto) : std::string();
+  std::optional<std::string> texto = elemento.FirstChildText();
+  return texto ? Recortar(std::move(*texto)) : std::string();
 }
 
 std::string Citar(std::string_view ansi) { return "'" + text::AnsiToUtf8(ansi) + "'"; }

@@ -6,6 +6,7 @@
 // that points at the element.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,8 +22,19 @@ struct Posicion {
   std::string contexto = {}; // UTF-8, may be empty
 };
 
+// A text read from the document, without the blanks at its ends.
+std::string Recortar(std::string id);
+
 // The trimmed `id`; throws ExportError naming element, position, line and file.
 std::string IdObligatorio(const saga::Document& documento, const saga::Element& elemento, const Posicion& posicion);
+
+// The same, with the position made only when the id is missing: the messages'
+// context costs more to build than the id to read.
+template <typename HacerPosicion>
+std::string IdObligatorio(const saga::Document& documento, const saga::Element& elemento, HacerPosicion hacerPosicion) {
+  if (std::optional<std::string> id = elemento.Attribute("id")) return Recortar(std::move(*id));
+  return IdObligatorio(documento, elemento, static_cast<const Posicion&>(hacerPosicion()));
+}
 
 // The attribute's trimmed value, '' when absent.
 std::string AtributoRecortado(const saga::Element& elemento, std::string_view nombre);

@@ -12,8 +12,14 @@
 namespace pontexa::saga {
 namespace {
 
+// Compared in place, byte by byte: names are short and most differ at the
+// first byte, so a library call per node costs more than the comparison.
 bool NameIs(const char* name, std::string_view wanted) {
-  return std::strncmp(name, wanted.data(), wanted.size()) == 0 && name[wanted.size()] == '\0';
+  for (const char c : wanted) {
+    if (*name != c) return false;  // also stops at the end of a shorter name
+    ++name;
+  }
+  return *name == '\0';
 }
 
 bool IsBlankText(pugi::xml_node node) {
@@ -85,7 +91,21 @@ void AppendDescendantText(std::string& out, pugi::xml_node top) {
   }
 }
 
+// Whether a stored value reads as it stands: plain ASCII, with nothing to
+// expand; such a value is its own Windows-1252 text. Sets `end` at its end.
+bool IsPlainAscii(const char* stored, bool attribute, const char*& end) {
+  const char* s = stored;
+  for (; *s; ++s) {
+    const auto c = static_cast<unsigned char>(*s);
+    if (c >= 0x80 || c == '&' || c == '\r' || (attribute && (c == '\n' || c == '\t'))) return false;
+  }
+  end = s;
+  return true;
+}
+
 std::string ToAnsi(const char* stored, bool attribute) {
+  const char* end = nullptr;
+  if (IsPlainAscii(stored, attribute, end)) return std::string(stored, end);
   if (stored[std::strcspn(stored, attribute ? "&\r\n\t" : "&\r")] == '\0') return text::Utf8ToAnsi(stored);
   std::string utf8;
   detail::AppendExpanded(utf8, stored, attribute);
