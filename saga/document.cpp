@@ -68,6 +68,44 @@ void KeepEmptyPairs(const std::vector<std::uint32_t>& pairs, pugi::xml_node root
   }
 }
 
+// Takes out of the buffer what the root's children called `name` hold,
+// leaving each as "<name/>" where it stood, so the parser builds no more than
+// that and the text around it stays split as it would be. Gives false, with
+// the buffer untouched, when the file is not plain enough to be sure where
+// those children are.
+bool CutRootChildren(DocumentState& state, std::string_view name) {
+  const std::string_view text = state.buffer;
+  const detail::SourceLayout ends = detail::ScanLayout(text, false);
+  if (!ends.rootFound || ends.problem) return false;
+  // A doctype may declare what the scan cannot tell apart.
+  if (text.substr(0, ends.rootStart).find("<!DOCTYPE") != std::string_view::npos) return false;
+  const auto ranges = detail::FindRootChildren(text, ends.rootStart, name);
+  if (!ranges) return false;
+
+  std::vector<detail::LineTable::Cut> cuts;
+  char* const data = state.buffer.data();
+  std::size_t write = 0, read = 0;
+  for (const auto& [start, end] : *ranges) {
+    const std::size_t nameEnd = start + 1 + name.size();
+    const std::size_t removedFrom = nameEnd + 2;
+    if (end <= removedFrom) continue;  // "<name/>" already
+    // Measured first: the marker's end may be written over its first bytes.
+    cuts.push_back(detail::LineTable::Measure(text.substr(nameEnd, end - nameEnd), 0, 2));
+    std::memmove(data + write, data + read, nameEnd - read);
+    write += nameEnd - read;
+    data[write++] = '/';
+    data[write++] = '>';
+    cuts.back().at = write;
+    read = end;
+  }
+  if (cuts.empty()) return true;
+  std::memmove(data + write, data + read, state.buffer.size() - read);
+  state.buffer.resize(write + (state.buffer.size() - read));
+  state.lines = detail::LineTable(state.buffer);
+  state.lines.SetCuts(std::move(cuts));
+  return true;
+}
+
 class StringSink final : public detail::ByteSink {
  public:
   explicit StringSink(std::string& out) : out_(out) {}
@@ -158,6 +196,20 @@ Document Document::LoadForReading(const std::filesystem::path& path) {
   return ParseForReading(ReadBytes(path), path);
 }
 
+Document Document::LoadReplacing(const std::filesystem::path& path, std::string_view rootChildName) {
+  return ParseReplacing(ReadBytes(path), path, rootChildName);
+}
+
+Document Document::ParseReplacing(std::string bytes, const std::filesystem::path& displayName,
+                                  std::string_view rootChildName) {
+  Document document(Build(std::move(bytes), displayName, false, rootChildName));
+  // What the scan left in place, or, when it was not sure, the whole of it.
+  Element root = document.DocumentElement();
+  for (Element child = root.SelectSingleNode(rootChildName); child; child = root.SelectSingleNode(rootChildName))
+    root.RemoveChild(child);
+  return document;
+}
+
 Document Document::Parse(std::string bytes, const std::filesystem::path& displayName) {
   return Document(Build(std::move(bytes), displayName, false));
 }
@@ -167,7 +219,7 @@ Document Document::ParseForReading(std::string bytes, const std::filesystem::pat
 }
 
 std::unique_ptr<Document::Impl> Document::Build(std::string bytes, const std::filesystem::path& displayName,
-                                                bool readOnly) {
+                                                bool readOnly, std::string_view replacedChildName) {
   auto impl = std::make_unique<Impl>();
   DocumentState& state = *impl;
   state.path = displayName;
@@ -183,6 +235,7 @@ std::unique_ptr<Document::Impl> Document::Build(std::string bytes, const std::fi
   if (const void* nul = std::memchr(state.buffer.data(), '\0', state.buffer.size()))
     FailAt(state, static_cast<std::size_t>(static_cast<const char*>(nul) - state.buffer.data()),
            "carácter nulo en el texto");
+  if (!replacedChildName.empty() && !readOnly) CutRootChildren(state, replacedChildName);
 
   // Text outside the root is refused in both uses; the rest of the layout
   // matters only to a save.

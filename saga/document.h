@@ -115,6 +115,15 @@ class Document {
   static Document LoadForReading(const std::filesystem::path& path);
   static Document ParseForReading(std::string bytes, const std::filesystem::path& displayName);
 
+  // The same as Load (or Parse) followed by RemoveChild of every child of the
+  // document element called `rootChildName`: the same tree, positions and
+  // errors, and the same bytes on a save after the same edits. What those
+  // children hold is never built, so a file whose section is about to be
+  // replaced loads in little more memory than one without it.
+  static Document LoadReplacing(const std::filesystem::path& path, std::string_view rootChildName);
+  static Document ParseReplacing(std::string bytes, const std::filesystem::path& displayName,
+                                 std::string_view rootChildName);
+
   Document(Document&&) noexcept;
   Document& operator=(Document&&) noexcept;
   ~Document();
@@ -146,7 +155,8 @@ class Document {
  private:
   friend class Element;
   explicit Document(std::unique_ptr<Impl> impl);
-  static std::unique_ptr<Impl> Build(std::string bytes, const std::filesystem::path& displayName, bool readOnly);
+  static std::unique_ptr<Impl> Build(std::string bytes, const std::filesystem::path& displayName, bool readOnly,
+                                     std::string_view replacedChildName = {});
   void RequireEditable() const;
   std::unique_ptr<Impl> impl_;
 };
