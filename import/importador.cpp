@@ -45,7 +45,7 @@ ResumenImportacion Importar(saga::Document& documento, const std::filesystem::pa
 
 ResumenImportacion ImportarArchivo(const std::filesystem::path& archivo, const std::filesystem::path& carpeta,
                                    const text::RegionalSettings& ajustes, const Progreso& progreso) {
-  saga::Document documento = saga::Document::Load(archivo);
+  saga::Document documento = CargarParaImportar(archivo);
   const ResumenImportacion resumen = Importar(documento, carpeta, ajustes, progreso);
   documento.Save();
   return resumen;

@@ -18,6 +18,16 @@ struct ResumenImportacion {
   std::size_t dias = 0, intervalos = 0, grupos = 0, miembros = 0, actividades = 0, entradas = 0;
 };
 
+// Name of the document element's child the import writes (and replaces).
+inline constexpr std::string_view kSeccionHorarios = "time-tables";
+
+// Loads `archivo` for an import: the section it already holds, replaced
+// anyway, is never built (saga::Document::LoadReplacing). Throws
+// saga::DocumentError.
+inline saga::Document CargarParaImportar(const std::filesystem::path& archivo) {
+  return saga::Document::LoadReplacing(archivo, kSeccionHorarios);
+}
+
 // Replaces every time-tables child of the document element by one new section
 // built from the tables in `carpeta`. The document is changed in memory only;
 // the caller saves it. Throws pontexa::Error.

@@ -9,7 +9,7 @@ namespace pontexa::importacion {
 
 namespace {
 
-constexpr std::string_view kSeccion = "time-tables";
+constexpr std::string_view kSeccion = kSeccionHorarios;
 
 std::string TextoRuta(const std::filesystem::path& ruta) {
   const std::u8string utf8 = ruta.u8string();
