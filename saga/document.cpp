@@ -101,6 +101,8 @@ bool CutRootChildren(DocumentState& state, std::string_view name) {
   if (cuts.empty()) return true;
   std::memmove(data + write, data + read, state.buffer.size() - read);
   state.buffer.resize(write + (state.buffer.size() - read));
+  // The section was most of the file: give its room back before the parse.
+  state.buffer.shrink_to_fit();
   state.lines = detail::LineTable(state.buffer);
   state.lines.SetCuts(std::move(cuts));
   return true;
