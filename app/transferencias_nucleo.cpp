@@ -33,7 +33,8 @@ saga::Document& Documento() {
 void TransferenciasDelNucleo::Cargar(const std::filesystem::path& archivo, Uso uso) {
   // The previous document goes first, also when the new one fails to load.
   XMLDoc.reset();
-  XMLDoc.emplace(uso == Uso::Exportar ? saga::Document::LoadForReading(archivo) : saga::Document::Load(archivo));
+  XMLDoc.emplace(uso == Uso::Exportar ? saga::Document::LoadForReading(archivo)
+                                      : importacion::CargarParaImportar(archivo));
 }
 
 void TransferenciasDelNucleo::Exportar() {
