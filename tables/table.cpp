@@ -118,6 +118,18 @@ struct Table::Impl {
     return *std::move(value);
   }
 
+  // AsString of a field on the record at `at`. A character field of a table
+  // already in Windows-1252 is its stored bytes without the fill, read in
+  // place: the lookups and the steps that follow them read these most.
+  std::string StringAt(std::size_t field, std::size_t at) const {
+    if (!live.empty() && header.fields[field].decoding == Decoding::Character && converter.Identity()) {
+      std::string_view raw = RawAt(field, at);
+      while (!raw.empty() && (raw.back() == ' ' || raw.back() == '\0')) raw.remove_suffix(1);
+      return std::string(raw);
+    }
+    return StringOf(ValueAt(field, at));
+  }
+
   std::string StringOf(FieldValue&& value) const {
     if (value.kind == FieldValue::Kind::Text) return std::move(value.text);
     return StringOf(static_cast<const FieldValue&>(value));
@@ -202,7 +214,7 @@ struct Table::Impl {
   bool Walk(std::size_t field, std::string_view value) {
     for (std::size_t at = 0; at < live.size(); ++at) {
       position = at;
-      if (StringOf(ValueAt(field, at)) == value) {
+      if (StringAt(field, at) == value) {
         eof = false;
         return true;
       }
@@ -222,7 +234,7 @@ struct Table::Impl {
       TextIndex index(live.size());
       try {
         for (std::size_t at = 0; at < live.size(); ++at)
-          index.Insert(StringOf(ValueAt(field, at)), static_cast<std::uint32_t>(at));
+          index.Insert(StringAt(field, at), static_cast<std::uint32_t>(at));
       } catch (const TableError&) {
         // A value that does not read: the walk raises exactly where a reader would.
         walkOnly.insert(field);
@@ -254,7 +266,7 @@ const std::string& Field::Name() const {
 std::string Field::AsString() const {
   const Table::Impl& impl = *table_->impl_;
   impl.RequireField(index_);
-  return impl.StringOf(impl.ValueAt(index_, impl.position));
+  return impl.StringAt(index_, impl.position);
 }
 
 std::int32_t Field::AsInteger() const {

@@ -1,6 +1,7 @@
 #include "tables/text_index.h"
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 
 namespace pontexa::tables {
@@ -20,11 +21,14 @@ std::size_t SlotsFor(std::size_t texts) {
 
 }  // namespace
 
-TextIndex::TextIndex(std::size_t expected) : slots_(SlotsFor(expected)) {}
+TextIndex::TextIndex(std::size_t expected) : slots_(SlotsFor(expected)) { static_assert(sizeof(Slot) == 16); }
 
 std::string_view TextIndex::TextOf(const Slot& slot) const {
-  if (slot.length == kLong) return longTexts_[slot.longText];
-  return std::string_view(slot.text, slot.length);
+  if (slot.length != kLong) return std::string_view(slot.text, slot.length);
+  std::uint32_t start = 0, length = 0;
+  std::memcpy(&start, slot.text, sizeof start);
+  std::memcpy(&length, longTexts_.data() + start, sizeof length);
+  return std::string_view(longTexts_).substr(start + sizeof length, length);
 }
 
 std::size_t TextIndex::Probe(std::string_view text, std::uint32_t hash) const {
@@ -48,8 +52,11 @@ bool TextIndex::Insert(std::string_view text, std::uint32_t position) {
     std::copy(text.begin(), text.end(), slot.text);
   } else {
     slot.length = kLong;
-    slot.longText = static_cast<std::uint32_t>(longTexts_.size());
-    longTexts_.emplace_back(text);
+    const auto start = static_cast<std::uint32_t>(longTexts_.size());
+    const auto length = static_cast<std::uint32_t>(text.size());
+    std::memcpy(slot.text, &start, sizeof start);
+    longTexts_.append(reinterpret_cast<const char*>(&length), sizeof length);
+    longTexts_.append(text);
   }
   ++size_;
   return true;
