@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include <pugixml.hpp>
@@ -27,31 +28,47 @@ bool IsBlankText(pugi::xml_node node) {
 }
 
 // A path of plain child steps, split at '/'. Empty steps ("a//b", a trailing
-// '/') are not plain child steps.
-std::vector<std::string_view> Steps(std::string_view path, const std::filesystem::path& file) {
-  std::vector<std::string_view> steps;
-  std::string_view rest = path;
-  if (!rest.empty() && rest.front() == '/') rest.remove_prefix(1);
-  while (true) {
-    const std::size_t slash = rest.find('/');
-    const std::string_view step = rest.substr(0, slash);
-    if (step.empty())
-      throw DocumentError("La ruta '" + std::string(path) + "' no es válida en " + detail::Quoted(file));
-    steps.push_back(step);
-    if (slash == std::string_view::npos) break;
-    rest.remove_prefix(slash + 1);
+// '/') are not plain child steps. The few steps of a usual path are kept in
+// place: the export asks for a path for every assigned subject.
+class Steps {
+ public:
+  Steps(std::string_view path, const std::filesystem::path& file) {
+    std::string_view rest = path;
+    if (!rest.empty() && rest.front() == '/') rest.remove_prefix(1);
+    while (true) {
+      const std::size_t slash = rest.find('/');
+      const std::string_view step = rest.substr(0, slash);
+      if (step.empty())
+        throw DocumentError("La ruta '" + std::string(path) + "' no es válida en " + detail::Quoted(file));
+      if (count_ < kInPlace) {
+        inPlace_[count_] = step;
+      } else {
+        if (more_.empty()) more_.assign(inPlace_.begin(), inPlace_.end());
+        more_.push_back(step);
+      }
+      ++count_;
+      if (slash == std::string_view::npos) break;
+      rest.remove_prefix(slash + 1);
+    }
   }
-  return steps;
-}
+  std::size_t size() const { return count_; }
+  std::string_view operator[](std::size_t i) const { return more_.empty() ? inPlace_[i] : more_[i]; }
+
+ private:
+  static constexpr std::size_t kInPlace = 6;
+  std::array<std::string_view, kInPlace> inPlace_{};
+  std::vector<std::string_view> more_;  // all of them, once there are more than kInPlace
+  std::size_t count_ = 0;
+};
 
 // Depth-first, so the result is in document order. Recursion is bounded by
 // the number of steps.
-void Collect(pugi::xml_node parent, const std::vector<std::string_view>& steps, std::size_t depth,
+void Collect(pugi::xml_node parent, const Steps& steps, std::size_t depth,
              detail::DocumentState* state, std::vector<Element>& out, Element (*make)(pugi::xml_node_struct*, detail::DocumentState*)) {
   const std::string_view step = steps[depth];
   const bool last = depth + 1 == steps.size();
   for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
-    if (child.type() != pugi::node_element || !NameIs(child.name(), step)) continue;
+    if (!NameIs(child.name(), step) || child.type() != pugi::node_element) continue;
     if (last) {
       out.push_back(make(child.internal_object(), state));
     } else {
@@ -121,7 +138,7 @@ std::string Element::Name() const { return node_ ? text::Utf8ToAnsi(Node().name(
 std::vector<Element> Element::SelectNodes(std::string_view path) const {
   std::vector<Element> out;
   if (!node_) return out;
-  const std::vector<std::string_view> steps = Steps(path, state_->path);
+  const Steps steps(path, state_->path);
   pugi::xml_node start = Node();
   if (!path.empty() && path.front() == '/') start = start.root();
   Collect(start, steps, 0, state_, out, [](pugi::xml_node_struct* n, detail::DocumentState* s) { return Element(n, s); });
@@ -144,6 +161,16 @@ std::size_t Element::AttributeCount() const {
 
 std::optional<std::string> Element::Attribute(std::string_view name) const {
   if (!node_) return std::nullopt;
+  // A short name goes to the parser's own lookup in one call, NUL-terminated
+  // on the stack; a longer one is compared attribute by attribute.
+  char terminated[32];
+  if (name.size() < sizeof terminated && name.find('\0') == std::string_view::npos) {
+    std::copy(name.begin(), name.end(), terminated);
+    terminated[name.size()] = '\0';
+    const pugi::xml_attribute a = Node().attribute(terminated);
+    if (!a) return std::nullopt;
+    return ToAnsi(a.value(), true);
+  }
   for (pugi::xml_attribute a = Node().first_attribute(); a; a = a.next_attribute())
     if (NameIs(a.name(), name)) return ToAnsi(a.value(), true);
   return std::nullopt;
