@@ -50,7 +50,7 @@ std::string ErrnoText(int error) {
 void AdviseLargePages(char* data, std::size_t length) {
 #if defined(MADV_HUGEPAGE)
   constexpr std::size_t kLargePage = std::size_t{2} << 20;
-  if (length < 2 * kLargePage) return;
+  if (length < kLargePage) return;
   const auto start = (reinterpret_cast<std::uintptr_t>(data) + kLargePage - 1) & ~(kLargePage - 1);
   const auto end = (reinterpret_cast<std::uintptr_t>(data) + length) & ~(kLargePage - 1);
   if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
