@@ -243,15 +243,19 @@ void AtomicFile::Commit() {
 
 // ---------------------------------------------------------------------------
 
-void ReplaceFile(const fs::path& from, const fs::path& to) {
+void RenameOver(const fs::path& from, const fs::path& to) {
   if (faults::ShouldFail(faults::Operation::Rename, to.string())) Fail("No se puede reemplazar", to, EACCES);
 #ifdef _WIN32
   if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     Fail("No se puede reemplazar", to, EACCES);
 #else
   if (::rename(from.c_str(), to.c_str()) != 0) Fail("No se puede reemplazar", to, errno);
-  SyncFolder(to.parent_path().empty() ? fs::path(".") : to.parent_path());
 #endif
+}
+
+void ReplaceFile(const fs::path& from, const fs::path& to) {
+  RenameOver(from, to);
+  SyncFolder(to.parent_path().empty() ? fs::path(".") : to.parent_path());
 }
 
 void SyncFolder(const fs::path& folder) {

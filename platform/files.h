@@ -66,6 +66,10 @@ class AtomicFile {
 // Renames `from` over `to` (replacing it) and makes the rename durable.
 void ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
 
+// The same rename without flushing the folder: for a batch of renames that
+// ends with one SyncFolder.
+void RenameOver(const std::filesystem::path& from, const std::filesystem::path& to);
+
 // Flushes a folder's entries to disk, so renames inside it survive a crash.
 void SyncFolder(const std::filesystem::path& folder);
 

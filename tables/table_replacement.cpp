@@ -85,7 +85,7 @@ void PutInPlace(const fs::path& folder, std::string_view table) {
     return;
   }
   RemoveOldVariants(folder, table);
-  platform::ReplaceFile(staging, TargetFile(folder, table));
+  platform::RenameOver(staging, TargetFile(folder, table));  // the caller syncs the folder once
 }
 
 std::vector<std::string> ReadJournal(const fs::path& journal) {
@@ -141,6 +141,7 @@ void RecoverInterruptedReplacement(const fs::path& folder) {
       throw TableError("No se pudo completar la sustitución interrumpida de las tablas en '" + PathText(folder) +
                        "': " + failure.what());
     }
+    platform::SyncFolder(folder);
     fs::remove(journal, error);
     platform::SyncFolder(folder);
   }
@@ -209,6 +210,8 @@ void TableReplacement::Commit() {
     throw TableError("La sustitución de las tablas en '" + PathText(folder_) +
                      "' quedó a medias y se completará la próxima vez: " + error.what());
   }
+  // Every rename is on disk before the journal that would redo them goes.
+  platform::SyncFolder(folder_);
   std::error_code ignored;
   fs::remove(journal, ignored);
   platform::SyncFolder(folder_);
