@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "export/codigos.h"
 #include "export/exportador.h"
 #include "saga/document.h"
 #include "tables/dbf_writer.h"
@@ -39,6 +40,10 @@ class Exportador {
   // Writes the finished table aside and notes its record count.
   void Guardar(const tables::TableLayout& layout, const tables::DbfWriter& tabla);
   void Avisar(std::string_view tabla, std::size_t hecho, std::size_t total) const;
+  // Teachers and rooms: the key from `id`, the name from the first child, a
+  // code from the name, made unique by `codigos`; ABREV, NOMBRE, IDSAGA.
+  void ExportarNombrados(const tables::TableLayout& layout, std::string_view ruta, std::string_view elemento,
+                         ListaCodigos codigos, std::string (*codigoDe)(std::string_view nombre));
 
   const saga::Document& documento_;
   tables::TableReplacement& reemplazo_;
