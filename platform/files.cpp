@@ -199,6 +199,14 @@ void RemoveAbandonedTemporaries(const fs::path& target, const fs::path& own) {
 }  // namespace
 
 AtomicFile::AtomicFile(const fs::path& target) : target_(target), temporary_(TemporaryBeside(target)) {
+  // A rename would replace a read-only file on POSIX; the user marked it so
+  // that it is not changed, as Windows (and its XML DOM) would refuse.
+  std::error_code error;
+  const fs::file_status status = fs::status(target_, error);
+  constexpr fs::perms kWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  if (!error && fs::is_regular_file(status) && (status.permissions() & kWrite) == fs::perms::none) {
+    throw Error("No se puede guardar " + Describe(target_) + ": el archivo es de solo lectura");
+  }
   out_ = std::make_unique<OutputFile>(temporary_);
   try {
     if (std::optional<FileLock> lock = FileLock::TryExclusive(temporary_))

@@ -59,6 +59,22 @@ TEST(AtomicFile, AFailureAtAnyPointLeavesTheOriginalAndNoTemporary) {
   }
 }
 
+TEST(AtomicFile, AReadOnlyTargetIsRefusedAndKept) {
+  TempFolder folder;
+  const fs::path target = folder / "saga.xml";
+  WriteBytes(target, "original");
+  fs::permissions(target, fs::perms::owner_read | fs::perms::group_read);
+  try {
+    AtomicFile file(target);
+    FAIL();
+  } catch (const Error& error) {
+    EXPECT_NE(std::string(error.what()).find("solo lectura"), std::string::npos) << error.what();
+  }
+  fs::permissions(target, fs::perms::owner_all);
+  EXPECT_EQ(ReadBytes(target), "original");
+  EXPECT_EQ(EntriesIn(folder.Path()), 1u);
+}
+
 TEST(AtomicFile, AnObjectDroppedWithoutCommitLeavesNothing) {
   TempFolder folder;
   { AtomicFile file(folder / "new.ini"); file.Write("x"); }
