@@ -32,15 +32,6 @@ void PutLE32(std::string& out, std::size_t at, std::size_t value) {
   for (int i = 0; i < 4; ++i) out[at + i] = static_cast<char>(value >> (8 * i) & 0xFF);
 }
 
-// Halves go to the even neighbour, as the platform rounds.
-double RoundHalfEven(double value) {
-  const double floor = std::floor(value);
-  const double diff = value - floor;
-  if (diff > 0.5) return floor + 1;
-  if (diff < 0.5) return floor;
-  return std::fmod(floor, 2.0) == 0 ? floor : floor + 1;
-}
-
 // Records are sent to a streamed file in blocks of about this size.
 constexpr std::size_t kStreamBlock = std::size_t{1} << 16;
 
@@ -161,7 +152,7 @@ void DbfWriter::SetFloat(std::size_t index, double value) {
     return;
   }
   if (def.type == FieldType::Integer) {
-    const double rounded = RoundHalfEven(value);
+    const double rounded = text::RoundHalfEven(value);
     if (rounded < -2147483648.0 || rounded > 2147483647.0)
       throw TableError(where() + ": " + text::FormatGeneral(value, '.') + " no cabe en un entero");
     SetInteger(index, static_cast<std::int32_t>(rounded));

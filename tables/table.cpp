@@ -13,6 +13,7 @@
 #include "tables/field_values.h"
 #include "tables/text_index.h"
 #include "text/cp1252.h"
+#include "text/numbers.h"
 
 namespace fs = std::filesystem;
 
@@ -37,14 +38,6 @@ bool IsNumeric(Decoding decoding) {
     case Decoding::Currency: return true;
     default: return false;
   }
-}
-
-double RoundHalfEven(double value) {
-  const double floor = std::floor(value);
-  const double diff = value - floor;
-  if (diff > 0.5) return floor + 1;
-  if (diff < 0.5) return floor;
-  return std::fmod(floor, 2.0) == 0 ? floor : floor + 1;
 }
 
 }  // namespace
@@ -281,7 +274,7 @@ std::int32_t Field::AsInteger() const {
   };
   switch (value.kind) {
     case FieldValue::Kind::Integer: return inRange(static_cast<double>(value.integer));
-    case FieldValue::Kind::Real: return inRange(RoundHalfEven(value.real));
+    case FieldValue::Kind::Real: return inRange(text::RoundHalfEven(value.real));
     case FieldValue::Kind::Empty:
       if (IsNumeric(layout.decoding)) return 0;
       break;

@@ -37,6 +37,10 @@ std::optional<double> ParseFloat(std::string_view text, char decimalSeparator);
 // nothing after them; out of range gives nothing.
 std::optional<std::int32_t> ParseInt32(std::string_view text);
 
+// Halves go to the even neighbour, as the platform rounds (2.5 -> 2, 3.5 -> 4),
+// whatever the floating-point environment's rounding mode.
+double RoundHalfEven(double value);
+
 // Decimal text of an integer (std::to_chars, never a locale).
 std::string FormatInteger(std::int64_t value);
 

@@ -86,6 +86,13 @@ TEST(ParseInt32, AcceptsDecimalIntegersInRange) {
   }
 }
 
+TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
+  for (const auto [value, rounded] : {std::pair{2.5, 2.0}, {3.5, 4.0}, {-2.5, -2.0}, {-3.5, -4.0}, {2.4, 2.0},
+                                      {2.6, 3.0}, {0.5, 0.0}, {-0.5, -0.0}, {7.0, 7.0}}) {
+    EXPECT_EQ(RoundHalfEven(value), rounded) << value;
+  }
+}
+
 TEST(FormatInteger, IsLocaleFree) {
   EXPECT_EQ(FormatInteger(-1234567), "-1234567");
   EXPECT_EQ(FormatInteger(0), "0");
