@@ -1,5 +1,6 @@
 #include "saga/document.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include <pugixml.hpp>
@@ -255,6 +256,13 @@ std::unique_ptr<Document::Impl> Document::Build(std::string bytes, const std::fi
   std::size_t before = 0, after = 0, roots = 0;
   pugi::xml_node root;
   for (pugi::xml_node node = state.dom.first_child(); node; node = node.next_sibling()) {
+    if (node.type() == pugi::node_declaration && node.offset_debug() != 2) {
+      // Only the file's first bytes may declare it: anywhere else the
+      // declaration is not XML, and its encoding would be read differently
+      // once the save puts it first.
+      FailAt(state, static_cast<std::size_t>(std::max<std::ptrdiff_t>(node.offset_debug() - 2, 0)),
+             "la declaración XML no está al principio del archivo");
+    }
     if (node.type() == pugi::node_element) {
       if (++roots == 2) FailAt(state, static_cast<std::size_t>(node.offset_debug()) - 1, "hay más de un elemento raíz");
       root = node;

@@ -45,6 +45,20 @@ TEST(LoadErrors, AFileWithoutDocumentElementIsAnError) {
   }
 }
 
+// Found by fuzzing: after line breaks the declaration was taken for a plain
+// instruction, its bogus encoding ignored, and the save then wrote it first,
+// where it made the saved file unreadable.
+TEST(LoadErrors, ADeclarationThatDoesNotStartTheFileIsAnError) {
+  for (const std::string bytes : {"\r\r<?xml version=\"1.0\" encoding=\"cursowindows-1252\"?>\n<document/>",
+                                  "\n<?xml version=\"1.0\"?><document/>",
+                                  "<?xml version=\"1.0\"?>\n<?xml version=\"1.0\"?>\n<document/>"}) {
+    const std::string message = ErrorOf(bytes);
+    EXPECT_EQ(message.rfind("El archivo 'malo.xml' no es un XML válido: ", 0), 0u) << message;
+    EXPECT_NE(message.find("la declaración XML no está al principio del archivo"), std::string::npos) << message;
+  }
+  EXPECT_NO_THROW(Document::Parse("<?xml version=\"1.0\"?>\n<document/>", "bueno.xml"));
+}
+
 TEST(LoadErrors, AnUnreadableFileIsNamed) {
   testing::TempFolder folder;
   try {
