@@ -16,6 +16,7 @@
 #include <QUrl>
 
 #include "app/rutas.h"
+#include "platform/utf8_path.h"
 #endif
 
 namespace pontexa::app {
@@ -44,7 +45,7 @@ void Abrir(const std::filesystem::path& archivo) {
     if (!programa.isEmpty() && QProcess::startDetached(programa, QStringList{ruta})) return;
   }
   if (!QDesktopServices::openUrl(QUrl::fromLocalFile(ruta))) {
-    throw pontexa::Error("No hay ningún programa para mostrar el archivo de ayuda '" + archivo.string() + "'");
+    throw pontexa::Error("No hay ningún programa para mostrar el archivo de ayuda " + platform::Quoted(archivo));
   }
 }
 #endif
@@ -54,7 +55,7 @@ void Abrir(const std::filesystem::path& archivo) {
 void AyudaHtml::ComprobarArchivo() const {
   std::error_code error;
   if (!std::filesystem::is_regular_file(archivo_, error)) {
-    throw pontexa::Error("No se encuentra el archivo de ayuda '" + archivo_.string() + "'");
+    throw pontexa::Error("No se encuentra el archivo de ayuda " + platform::Quoted(archivo_));
   }
 }
 

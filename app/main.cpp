@@ -18,6 +18,7 @@
 #include "app/ventanas_nativas.h"
 #include "platform/files.h"
 #include "tables/exchange_folder.h"
+#include "platform/utf8_path.h"
 
 namespace fs = std::filesystem;
 using namespace pontexa;
@@ -26,7 +27,7 @@ namespace {
 
 // Beside the executable; PONTEXA_MIRVANE_INI names another file for tests.
 fs::path ArchivoDeEstado(const fs::path& carpeta) {
-  if (const auto otro = platform::GetEnv("PONTEXA_MIRVANE_INI"); otro && !otro->empty()) return fs::path(*otro);
+  if (const auto otro = platform::GetEnv("PONTEXA_MIRVANE_INI"); otro && !otro->empty()) return platform::PathFromUtf8(*otro);
   if (const auto existente = tables::FindIgnoringCase(carpeta, "Mirvane.ini")) return *existente;
   return carpeta / "Mirvane.ini";
 }

@@ -1,28 +1,18 @@
 #pragma once
 
-// Paths between Qt's strings and std::filesystem, without a detour through
-// the local 8-bit code page on Windows.
+// Paths between Qt's strings and std::filesystem, through the program's one
+// UTF-8 crossing.
 
 #include <filesystem>
 
 #include <QString>
 
+#include "platform/utf8_path.h"
+
 namespace pontexa::app {
 
-inline std::filesystem::path RutaDe(const QString& texto) {
-#ifdef _WIN32
-  return std::filesystem::path(texto.toStdWString());
-#else
-  return std::filesystem::path(texto.toStdString());
-#endif
-}
+inline std::filesystem::path RutaDe(const QString& texto) { return platform::PathFromUtf8(texto.toStdString()); }
 
-inline QString TextoDe(const std::filesystem::path& ruta) {
-#ifdef _WIN32
-  return QString::fromStdWString(ruta.wstring());
-#else
-  return QString::fromStdString(ruta.string());
-#endif
-}
+inline QString TextoDe(const std::filesystem::path& ruta) { return QString::fromStdString(platform::Utf8(ruta)); }
 
 }  // namespace pontexa::app

@@ -8,6 +8,7 @@
 #include "platform/error.h"
 #include "platform/files.h"
 #include "text/numbers.h"
+#include "platform/utf8_path.h"
 
 namespace pontexa::app {
 
@@ -147,7 +148,7 @@ void EscribirEstado(const std::filesystem::path& archivo, std::int32_t estado) {
     salida.Write(texto);
     salida.Commit();
   } catch (const std::exception& fallo) {
-    throw pontexa::Error("No se puede escribir el estado en '" + archivo.string() + "': " + fallo.what());
+    throw pontexa::Error("No se puede escribir el estado en " + platform::Quoted(archivo) + ": " + fallo.what());
   }
 }
 

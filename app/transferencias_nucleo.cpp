@@ -7,6 +7,7 @@
 #include "platform/error.h"
 #include "tables/exchange_folder.h"
 #include "text/numbers.h"
+#include "platform/utf8_path.h"
 
 namespace pontexa::app {
 
@@ -18,7 +19,7 @@ std::filesystem::path CarpetaDeIntercambio() {
   const std::filesystem::path carpeta = tables::ExchangeFolder();
   std::error_code error;
   if (!std::filesystem::is_directory(carpeta, error)) {
-    throw pontexa::Error("No existe la carpeta de intercambio '" + carpeta.string() + "'");
+    throw pontexa::Error("No existe la carpeta de intercambio " + platform::Quoted(carpeta));
   }
   return carpeta;
 }

@@ -15,6 +15,7 @@
 #include "saga/document.h"
 #include "tables/exchange_folder.h"
 #include "text/numbers.h"
+#include "platform/utf8_path.h"
 
 namespace fs = std::filesystem;
 using namespace pontexa;
@@ -56,9 +57,9 @@ std::optional<Arguments> Parse(const std::vector<std::string>& args, std::string
         problem = "falta la carpeta tras --carpeta";
         return std::nullopt;
       }
-      parsed.folder = fs::path(args[++i]);
+      parsed.folder = platform::PathFromUtf8(args[++i]);
     } else if (arg.rfind("--carpeta=", 0) == 0) {
-      parsed.folder = fs::path(arg.substr(10));
+      parsed.folder = platform::PathFromUtf8(arg.substr(10));
     } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
       problem = "opcion desconocida: " + arg;
       return std::nullopt;
@@ -75,7 +76,7 @@ std::optional<Arguments> Parse(const std::vector<std::string>& args, std::string
     problem = "orden desconocida: " + parsed.direction;
     return std::nullopt;
   }
-  parsed.file = fs::path(positional[1]);
+  parsed.file = platform::PathFromUtf8(positional[1]);
   return parsed;
 }
 
@@ -87,7 +88,7 @@ int Run(const Arguments& args) {
   }
   const fs::path folder = args.folder ? *args.folder : tables::ExchangeFolder();
   if (!fs::is_directory(folder, error)) {
-    PrintError("No existe la carpeta de intercambio '" + folder.string() + "'");
+    PrintError("No existe la carpeta de intercambio " + platform::Quoted(folder));
     return kExitFailure;
   }
   const text::RegionalSettings settings = text::RegionalSettings::FromEnvironment();

@@ -4,13 +4,13 @@
 #include "text/clipper.h"
 #include "text/cp1252.h"
 #include "text/numbers.h"
+#include "platform/utf8_path.h"
 
 namespace pontexa::exportacion {
 namespace {
 
 std::string NombreDeArchivo(const std::filesystem::path& path) {
-  const std::u8string nombre = path.filename().u8string();
-  return std::string(nombre.begin(), nombre.end());
+  return platform::Utf8(path.filename());
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "tables/layouts.h"
 #include "tables/table.h"
 #include "text/numbers.h"
+#include "platform/utf8_path.h"
 
 using namespace pontexa;
 
@@ -49,7 +50,7 @@ void ReadBack(const fuzzing::ScratchFolder& folder, const text::RegionalSettings
 // Staging files and journals must be gone once Exportar returns or throws.
 void OnlyTablesLeft(const fuzzing::ScratchFolder& folder) {
   for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
-    const std::string name = entry.path().filename().string();
+    const std::string name = pontexa::platform::Utf8(entry.path().filename());
     bool table = false;
     for (const char* wanted : kTables) table = table || name == std::string(wanted) + ".DBF";
     if (!table) fuzzing::Broken("file left in the exchange folder", name);

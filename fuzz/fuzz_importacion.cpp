@@ -19,6 +19,7 @@
 #include "saga/document.h"
 #include "scratch_folder.h"
 #include "text/numbers.h"
+#include "platform/utf8_path.h"
 
 using namespace pontexa;
 
@@ -111,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (fuzzing::Get(folder / kLookupTables[i]) != fixture.lookups[i]) fuzzing::Broken("import", "wrote a table");
   }
   for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
-    const std::string name = entry.path().filename().string();
+    const std::string name = pontexa::platform::Utf8(entry.path().filename());
     if (!name.empty() && name.front() == '.') fuzzing::Broken("file left beside the SAGA file", name);
   }
   return 0;

@@ -1,4 +1,5 @@
 #include "scratch_folder.h"
+#include "platform/utf8_path.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -50,7 +51,7 @@ void ScratchFolder::Clear() const {
 void Put(const fs::path& path, std::string_view bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out) Broken("harness", "cannot write " + path.string());
+  if (!out) Broken("harness", "cannot write " + pontexa::platform::Utf8(path));
 }
 
 std::string Get(const fs::path& path) {

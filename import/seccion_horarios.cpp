@@ -4,6 +4,7 @@
 #include <string>
 
 #include "import/importador_core.h"
+#include "platform/utf8_path.h"
 
 namespace pontexa::importacion {
 
@@ -12,8 +13,7 @@ namespace {
 constexpr std::string_view kSeccion = kSeccionHorarios;
 
 std::string TextoRuta(const std::filesystem::path& ruta) {
-  const std::u8string utf8 = ruta.u8string();
-  return std::string(utf8.begin(), utf8.end());
+  return platform::Utf8(ruta);
 }
 
 }  // namespace

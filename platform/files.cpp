@@ -12,6 +12,7 @@
 
 #include "platform/error.h"
 #include "platform/faults.h"
+#include "platform/utf8_path.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -29,7 +30,7 @@ namespace fs = std::filesystem;
 namespace pontexa::platform {
 namespace {
 
-std::string Describe(const fs::path& path) { return "'" + path.string() + "'"; }
+std::string Describe(const fs::path& path) { return Quoted(path); }
 
 std::string ErrnoText(int error) {
   if (error == ENOSPC) return "No queda espacio en el disco";
@@ -63,7 +64,7 @@ void AdviseLargePages(char* data, std::size_t length) {
 }  // namespace
 
 std::string ReadFile(const fs::path& path) {
-  if (faults::ShouldFail(faults::Operation::Open, path.string())) Fail("No se puede leer", path, EACCES);
+  if (faults::ShouldFail(faults::Operation::Open, Utf8(path))) Fail("No se puede leer", path, EACCES);
   std::ifstream in(path, std::ios::binary);
   if (!in) Fail("No se puede abrir", path, errno ? errno : ENOENT);
   std::string bytes;
@@ -91,7 +92,7 @@ struct OutputFile::Impl {
 };
 
 OutputFile::OutputFile(const fs::path& path) : impl_(std::make_unique<Impl>()), path_(path) {
-  if (faults::ShouldFail(faults::Operation::Open, path.string())) Fail("No se puede crear", path, EACCES);
+  if (faults::ShouldFail(faults::Operation::Open, Utf8(path))) Fail("No se puede crear", path, EACCES);
 #ifdef _WIN32
   impl_->handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -114,7 +115,7 @@ OutputFile::~OutputFile() {
 }
 
 void OutputFile::Write(std::string_view bytes) {
-  if (faults::ShouldFail(faults::Operation::Write, path_.string())) Fail("No se puede escribir", path_, ENOSPC);
+  if (faults::ShouldFail(faults::Operation::Write, Utf8(path_))) Fail("No se puede escribir", path_, ENOSPC);
 #ifdef _WIN32
   while (!bytes.empty()) {
     DWORD written = 0;
@@ -136,7 +137,7 @@ void OutputFile::Write(std::string_view bytes) {
 
 void OutputFile::Close() {
   if (impl_->closed) return;
-  if (faults::ShouldFail(faults::Operation::Sync, path_.string())) Fail("No se puede guardar", path_, EIO);
+  if (faults::ShouldFail(faults::Operation::Sync, Utf8(path_))) Fail("No se puede guardar", path_, EIO);
 #ifdef _WIN32
   if (!FlushFileBuffers(impl_->handle)) Fail("No se puede guardar", path_, EIO);
   CloseHandle(impl_->handle);
@@ -163,8 +164,7 @@ fs::path TemporaryBeside(const fs::path& target) {
   char suffix[24];
   std::snprintf(suffix, sizeof suffix, ".%08llx.tmp",
                 static_cast<unsigned long long>(random() & 0xffffffffULL));
-  fs::path name = "." + target.filename().string() + ".pontexa" + suffix;
-  return target.parent_path() / name;
+  return target.parent_path() / PathFromUtf8("." + Utf8(target.filename()) + ".pontexa" + suffix);
 }
 
 // Temporaries of `target` named as TemporaryBeside names them whose writer
@@ -172,13 +172,13 @@ fs::path TemporaryBeside(const fs::path& target) {
 // that another process has just created and not yet locked may go too; its
 // rename then fails and its target stays as it was, so nothing is lost.
 void RemoveAbandonedTemporaries(const fs::path& target, const fs::path& own) {
-  const std::string prefix = "." + target.filename().string() + ".pontexa.";
+  const std::string prefix = "." + Utf8(target.filename()) + ".pontexa.";
   constexpr std::string_view kTail = ".tmp";
   const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
   std::vector<fs::path> candidates;
   std::error_code error;
   for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    const std::string name = it->path().filename().string();
+    const std::string name = Utf8(it->path().filename());
     if (name.size() != prefix.size() + 8 + kTail.size() || name.compare(0, prefix.size(), prefix) != 0 ||
         name.compare(name.size() - kTail.size(), kTail.size(), kTail) != 0 || it->path() == own)
       continue;
@@ -252,7 +252,7 @@ void AtomicFile::Commit() {
 // ---------------------------------------------------------------------------
 
 void RenameOver(const fs::path& from, const fs::path& to) {
-  if (faults::ShouldFail(faults::Operation::Rename, to.string())) Fail("No se puede reemplazar", to, EACCES);
+  if (faults::ShouldFail(faults::Operation::Rename, Utf8(to))) Fail("No se puede reemplazar", to, EACCES);
 #ifdef _WIN32
   if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     Fail("No se puede reemplazar", to, EACCES);
@@ -290,7 +290,7 @@ struct FileLock::Impl {
 };
 
 std::optional<FileLock> FileLock::TryExclusive(const fs::path& path) {
-  if (faults::ShouldFail(faults::Operation::Open, path.string())) return std::nullopt;
+  if (faults::ShouldFail(faults::Operation::Open, Utf8(path))) return std::nullopt;
   FileLock lock;
   lock.impl_ = std::make_unique<Impl>();
 #ifdef _WIN32

@@ -1,12 +1,12 @@
 #include "saga/messages.h"
 
 #include "text/numbers.h"
+#include "platform/utf8_path.h"
 
 namespace pontexa::saga::detail {
 
 std::string Quoted(const std::filesystem::path& path) {
-  const std::u8string utf8 = path.u8string();
-  return "'" + std::string(utf8.begin(), utf8.end()) + "'";
+  return platform::Quoted(path);
 }
 
 std::string NotValidXml(const std::filesystem::path& path) {

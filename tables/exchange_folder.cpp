@@ -6,6 +6,7 @@
 
 #include "platform/files.h"
 #include "text/cp1252.h"
+#include "platform/utf8_path.h"
 
 namespace fs = std::filesystem;
 
@@ -29,24 +30,24 @@ fs::path DriveCRoot() {
 #ifdef _WIN32
   return fs::path("C:\\");
 #else
-  if (auto drive = NonEmptyEnv("PONTEXA_UNIDAD_C")) return fs::path(*drive);
-  if (auto prefix = NonEmptyEnv("WINEPREFIX")) return fs::path(*prefix) / "drive_c";
+  if (auto drive = NonEmptyEnv("PONTEXA_UNIDAD_C")) return platform::PathFromUtf8(*drive);
+  if (auto prefix = NonEmptyEnv("WINEPREFIX")) return platform::PathFromUtf8(*prefix) / "drive_c";
   const auto home = NonEmptyEnv("HOME");
-  return fs::path(home ? *home : std::string(".")) / ".wine" / "drive_c";
+  return (home ? platform::PathFromUtf8(*home) : fs::path(".")) / ".wine" / "drive_c";
 #endif
 }
 
 std::optional<fs::path> FindIgnoringCase(const fs::path& folder, std::string_view fileName) {
   if (fileName.empty()) return std::nullopt;
   std::error_code error;
-  const fs::path exact = folder / fs::path(std::string(fileName));
+  const fs::path exact = folder / platform::PathFromUtf8(fileName);
   if (fs::exists(fs::symlink_status(exact, error))) return exact;
   std::vector<fs::path> matches;
   fs::directory_iterator it(folder, error);
   if (error) return std::nullopt;
   for (const fs::directory_iterator end; it != end; it.increment(error)) {
     if (error) break;
-    const std::string name = it->path().filename().string();
+    const std::string name = platform::Utf8(it->path().filename());
     if (SameName(name, fileName)) matches.push_back(it->path());
   }
   if (matches.empty()) return std::nullopt;
@@ -59,7 +60,7 @@ fs::path MapWindowsPath(std::string_view windowsPath) {
   if (rest.size() >= 2 && (rest[0] == 'c' || rest[0] == 'C') && rest[1] == ':') {
     rest.remove_prefix(2);
   } else if (rest.size() >= 2 && rest[1] == ':') {
-    return fs::path(std::string(windowsPath));  // another drive: nothing stands for it
+    return platform::PathFromUtf8(windowsPath);  // another drive: nothing stands for it
   }
   fs::path current = DriveCRoot();
   bool existing = true;
@@ -75,7 +76,7 @@ fs::path MapWindowsPath(std::string_view windowsPath) {
       }
       existing = false;
     }
-    current /= std::string(part);
+    current /= platform::PathFromUtf8(part);
   }
   return current;
 }

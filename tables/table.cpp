@@ -14,6 +14,7 @@
 #include "tables/text_index.h"
 #include "text/cp1252.h"
 #include "text/numbers.h"
+#include "platform/utf8_path.h"
 
 namespace fs = std::filesystem;
 
@@ -23,10 +24,6 @@ namespace {
 using dbf::Decoding;
 using dbf::FieldValue;
 
-std::string PathText(const fs::path& path) {
-  const auto u8 = path.u8string();
-  return std::string(u8.begin(), u8.end());
-}
 
 bool IsNumeric(Decoding decoding) {
   switch (decoding) {
@@ -145,10 +142,10 @@ struct Table::Impl {
     if (file) {
       path = *file;
       std::error_code error;
-      if (!fs::is_regular_file(path, error)) Fail("No existe la tabla " + name + " ('" + PathText(path) + "')");
+      if (!fs::is_regular_file(path, error)) Fail("No existe la tabla " + name + " ('" + platform::Utf8(path) + "')");
     } else {
       auto found = FindTableFile(folder, name);
-      if (!found) Fail("No existe la tabla " + name + " en la carpeta '" + PathText(folder) + "'");
+      if (!found) Fail("No existe la tabla " + name + " en la carpeta '" + platform::Utf8(folder) + "'");
       path = *found;
     }
     std::optional<platform::FileLock> held;
@@ -166,7 +163,7 @@ struct Table::Impl {
     try {
       parsed = dbf::ParseHeader(content);
     } catch (const dbf::FormatError& error) {
-      Fail("La tabla " + name + " ('" + PathText(path) + "') está dañada: " + error.what());
+      Fail("La tabla " + name + " ('" + platform::Utf8(path) + "') está dañada: " + error.what());
     }
 
     std::unordered_map<std::string, std::size_t> byName;

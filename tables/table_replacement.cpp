@@ -7,6 +7,7 @@
 #include "tables/exchange_folder.h"
 #include "tables/table.h"
 #include "text/cp1252.h"
+#include "platform/utf8_path.h"
 
 namespace fs = std::filesystem;
 
@@ -20,11 +21,6 @@ constexpr std::string_view kStagingPrefix = ".";
 constexpr std::string_view kStagingSuffix = ".DBF.pontexa-nuevo";
 // AtomicFile's temporaries of the journal, should a crash leave one behind.
 constexpr std::string_view kJournalTemporaryPrefix = ".PONTEXA.DIARIO.pontexa.";
-
-std::string PathText(const fs::path& path) {
-  const auto u8 = path.u8string();
-  return std::string(u8.begin(), u8.end());
-}
 
 bool IsTableName(std::string_view name) {
   if (name.empty() || name.size() > 64) return false;
@@ -53,7 +49,7 @@ std::vector<fs::path> AllSpellings(const fs::path& folder, std::string_view file
   if (error) return found;
   for (const fs::directory_iterator end; it != end; it.increment(error)) {
     if (error) break;
-    if (text::SameTextIgnoringCase(text::Utf8ToAnsi(it->path().filename().string()), fileName))
+    if (text::SameTextIgnoringCase(text::Utf8ToAnsi(platform::Utf8(it->path().filename())), fileName))
       found.push_back(it->path());
   }
   std::sort(found.begin(), found.end());
@@ -66,7 +62,7 @@ std::vector<fs::path> AllSpellings(const fs::path& folder, std::string_view file
 void RemoveOldVariants(const fs::path& folder, std::string_view table) {
   const std::string exact = std::string(table) + ".DBF";
   for (const fs::path& other : AllSpellings(folder, exact)) {
-    if (other.filename().string() == exact) continue;
+    if (platform::Utf8(other.filename()) == exact) continue;
     std::error_code ignored;
     fs::remove(other, ignored);
   }
@@ -110,7 +106,7 @@ void RemoveStrayFiles(const fs::path& folder) {
   std::vector<fs::path> stray;
   for (const fs::directory_iterator end; it != end; it.increment(error)) {
     if (error) break;
-    const std::string name = it->path().filename().string();
+    const std::string name = platform::Utf8(it->path().filename());
     const bool staging = name.starts_with(kStagingPrefix) && EndsWith(name, kStagingSuffix);
     const bool journalTemporary = name.starts_with(kJournalTemporaryPrefix) && EndsWith(name, ".tmp");
     if (staging || journalTemporary) stray.push_back(it->path());
@@ -138,7 +134,7 @@ void RecoverInterruptedReplacement(const fs::path& folder) {
       tables = ReadJournal(journal);
       for (const std::string& table : tables) PutInPlace(folder, table);
     } catch (const pontexa::Error& failure) {
-      throw TableError("No se pudo completar la sustitución interrumpida de las tablas en '" + PathText(folder) +
+      throw TableError("No se pudo completar la sustitución interrumpida de las tablas en '" + platform::Utf8(folder) +
                        "': " + failure.what());
     }
     platform::SyncFolder(folder);
@@ -151,7 +147,7 @@ void RecoverInterruptedReplacement(const fs::path& folder) {
 TableReplacement::TableReplacement(fs::path folder) : folder_(std::move(folder)) {
   std::error_code error;
   if (!fs::is_directory(folder_, error))
-    throw TableError("No existe la carpeta de intercambio '" + PathText(folder_) + "'");
+    throw TableError("No existe la carpeta de intercambio '" + platform::Utf8(folder_) + "'");
   RecoverInterruptedReplacement(folder_);
 }
 
@@ -179,7 +175,7 @@ void TableReplacement::Commit() {
   for (const std::string& table : tables_) {
     std::error_code error;
     if (!fs::is_regular_file(StagingFile(folder_, table), error))
-      throw TableError("No se ha escrito la nueva tabla " + table + " en '" + PathText(folder_) + "'");
+      throw TableError("No se ha escrito la nueva tabla " + table + " en '" + platform::Utf8(folder_) + "'");
   }
   // Nobody may have an old table open while it is replaced.
   std::vector<platform::FileLock> locks;
@@ -207,7 +203,7 @@ void TableReplacement::Commit() {
   try {
     for (const std::string& table : tables_) PutInPlace(folder_, table);
   } catch (const pontexa::Error& error) {
-    throw TableError("La sustitución de las tablas en '" + PathText(folder_) +
+    throw TableError("La sustitución de las tablas en '" + platform::Utf8(folder_) +
                      "' quedó a medias y se completará la próxima vez: " + error.what());
   }
   // Every rename is on disk before the journal that would redo them goes.

@@ -18,6 +18,7 @@
 #include "tables/dbf_writer.h"
 #include "tables/layouts.h"
 #include "text/numbers.h"
+#include "platform/utf8_path.h"
 
 namespace fs = std::filesystem;
 using namespace pontexa;
@@ -150,9 +151,9 @@ int main(int argc, char** argv) {
   saga << "  </groups>\n</document>\n";
   saga.close();
   if (!saga) {
-    std::cerr << "no se pudo escribir " << (raiz / "saga.xml").string() << '\n';
+    std::cerr << "no se pudo escribir " << pontexa::platform::Utf8(raiz / "saga.xml") << '\n';
     return 1;
   }
-  std::cout << lecciones << " lecciones, " << filas << " filas por tabla en " << raiz.string() << '\n';
+  std::cout << lecciones << " lecciones, " << filas << " filas por tabla en " << pontexa::platform::Utf8(raiz) << '\n';
   return 0;
 }
