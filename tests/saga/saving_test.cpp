@@ -54,24 +54,51 @@ TEST(Saving, SaveToWritesElsewhereAndLeavesTheOriginal) {
   EXPECT_EQ(testing::ReadBytes(folder / "escuela.xml"), kOriginal);
 }
 
+// Each failure is one sentence naming the user's file (never the temporary
+// beside it) and why, said once.
 TEST(Saving, AFailureAtAnyStepLeavesTheOriginalAndNoTemporaryFile) {
-  for (const Operation failing : {Operation::Open, Operation::Write, Operation::Sync, Operation::Rename}) {
+  const struct {
+    Operation failing;
+    const char* why;
+  } cases[] = {
+      {Operation::Open, "no se puede crear un archivo nuevo en su carpeta (Permiso denegado)"},
+      {Operation::Write, "No queda espacio en el disco"},
+      {Operation::Sync, "Error de entrada/salida"},
+      {Operation::Rename, "Permiso denegado"},
+  };
+  for (const auto& c : cases) {
     testing::TempFolder folder;
     const fs::path file = folder / "escuela.xml";
     testing::WriteBytes(file, kOriginal);
     Document doc = Modified(file);
     {
-      platform::faults::Scoped faults([&](Operation op, const std::string&) { return op == failing; });
+      platform::faults::Scoped faults([&](Operation op, const std::string&) { return op == c.failing; });
       try {
         doc.Save();
-        ADD_FAILURE() << "expected a failure for operation " << static_cast<int>(failing);
+        ADD_FAILURE() << "expected a failure for operation " << static_cast<int>(c.failing);
       } catch (const DocumentError& error) {
-        EXPECT_NE(std::string(error.what()).find("escuela.xml"), std::string::npos) << error.what();
+        EXPECT_EQ(std::string(error.what()), "No se puede guardar '" + file.string() + "': " + c.why);
       }
     }
     EXPECT_EQ(testing::ReadBytes(file), kOriginal);
     EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::string>{"escuela.xml"});
   }
+}
+
+TEST(Saving, AReadOnlyFileIsRefusedInOneSentence) {
+  testing::TempFolder folder;
+  const fs::path file = folder / "escuela.xml";
+  testing::WriteBytes(file, kOriginal);
+  Document doc = Modified(file);
+  fs::permissions(file, fs::perms::owner_read | fs::perms::group_read);
+  try {
+    doc.Save();
+    ADD_FAILURE() << "a read-only file was replaced";
+  } catch (const DocumentError& error) {
+    EXPECT_EQ(std::string(error.what()), "No se puede guardar '" + file.string() + "': el archivo es de solo lectura");
+  }
+  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(testing::ReadBytes(file), kOriginal);
 }
 
 TEST(Saving, AReadOnlyFolderIsAnErrorAndChangesNothing) {
