@@ -12,7 +12,7 @@
 
 #include "platform/error.h"
 #include "platform/faults.h"
-#include "platform/system_error_text.h"
+#include "platform/system_errors.h"
 #include "platform/utf8_path.h"
 
 #ifdef _WIN32
@@ -34,15 +34,28 @@ namespace {
 
 std::string Describe(const fs::path& path) { return Quoted(path); }
 
+// A failed call on a file: the whole sentence, and the system's reason alone
+// for a caller that can say better what the user was doing (AtomicFile names
+// the user's file, not its temporary).
+class FileFailure : public Error {
+ public:
+  FileFailure(const std::string& message, std::string reason) : Error(message), reason_(std::move(reason)) {}
+  const std::string& Reason() const { return reason_; }
+
+ private:
+  std::string reason_;
+};
+
 [[noreturn]] void Fail(const std::string& what, const fs::path& path, int error) {
-  throw Error(what + " " + Describe(path) + ": " + ErrnoText(error));
+  std::string reason = ErrnoText(error);
+  throw FileFailure(what + " " + Describe(path) + ": " + reason, reason);
 }
 
 #ifdef _WIN32
 // A failed Windows call, in the system's own words (and the user's language).
 [[noreturn]] void FailWindows(const std::string& what, const fs::path& path) {
-  const DWORD code = GetLastError();
-  throw Error(what + " " + Describe(path) + ": " + WindowsErrorText(code));
+  std::string reason = WindowsErrorText(GetLastError());
+  throw FileFailure(what + " " + Describe(path) + ": " + reason, reason);
 }
 #endif
 
@@ -229,7 +242,12 @@ AtomicFile::AtomicFile(const fs::path& target) : target_(target), temporary_(Tem
   if (IsReadOnlyFile(target_)) {
     throw Error("No se puede guardar " + Describe(target_) + ": el archivo es de solo lectura");
   }
-  out_ = std::make_unique<OutputFile>(temporary_);
+  try {
+    out_ = std::make_unique<OutputFile>(temporary_);
+  } catch (const FileFailure& failure) {
+    throw Error("No se puede guardar " + Describe(target_) + ": no se puede crear un archivo nuevo en su carpeta (" +
+                failure.Reason() + ")");
+  }
   try {
     if (std::optional<FileLock> lock = FileLock::TryExclusive(temporary_))
       lock_ = std::make_unique<FileLock>(std::move(*lock));
@@ -250,9 +268,23 @@ AtomicFile::~AtomicFile() {
   }
 }
 
-void AtomicFile::Write(std::string_view bytes) { out_->Write(bytes); }
+void AtomicFile::Write(std::string_view bytes) {
+  try {
+    out_->Write(bytes);
+  } catch (const FileFailure& failure) {
+    throw Error("No se puede guardar " + Describe(target_) + ": " + failure.Reason());
+  }
+}
 
 void AtomicFile::Commit() {
+  try {
+    CommitOrThrow();
+  } catch (const FileFailure& failure) {
+    throw Error("No se puede guardar " + Describe(target_) + ": " + failure.Reason());
+  }
+}
+
+void AtomicFile::CommitOrThrow() {
   out_->Close();
   std::error_code error;
   const auto status = fs::status(target_, error);

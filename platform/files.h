@@ -51,11 +51,14 @@ class AtomicFile {
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
 
+  // Failures name the target, never the temporary the user does not know.
   void Write(std::string_view bytes);
   void Commit();
   const std::filesystem::path& Target() const { return target_; }
 
  private:
+  void CommitOrThrow();
+
   std::filesystem::path target_;
   std::filesystem::path temporary_;
   std::unique_ptr<OutputFile> out_;

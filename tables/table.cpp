@@ -5,6 +5,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/error_context.h"
 #include "platform/files.h"
 #include "tables/code_pages.h"
 #include "tables/dbf_format.h"
@@ -157,7 +158,7 @@ struct Table::Impl {
     } catch (const TableError&) {
       throw;
     } catch (const pontexa::Error& error) {
-      Fail("No se puede abrir la tabla " + name + ": " + error.what());
+      Fail(WithContext("No se puede abrir la tabla " + name, platform::Quoted(path), error.what()));
     }
     dbf::Header parsed;
     try {

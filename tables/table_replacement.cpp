@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "platform/error_context.h"
 #include "platform/files.h"
 #include "tables/exchange_folder.h"
 #include "tables/table.h"
@@ -185,7 +186,7 @@ void TableReplacement::Commit() {
       try {
         lock = platform::FileLock::TryExclusive(existing);
       } catch (const pontexa::Error& error) {
-        throw TableError("No se puede abrir la tabla " + table + ": " + error.what());
+        throw TableError(WithContext("No se puede abrir la tabla " + table, platform::Quoted(existing), error.what()));
       }
       if (!lock) throw TableError("La tabla " + table + " está en uso por otro programa");
       locks.push_back(std::move(*lock));

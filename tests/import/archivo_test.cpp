@@ -177,7 +177,7 @@ TEST_F(ImportFalla, SaveThatFailsPartWay) {
 
 TEST_F(ImportFalla, SubjectInNoActivity) {
   mirvane.Soluc({{"1A", "PG", "MAT", "1", "1", "1", "A1"}, {"1A", "PG", "NADA", "1", "2", "1", "A1"}});
-  EXPECT_EQ(Falla(), "List index out of bounds (-1)");
+  EXPECT_EQ(Falla(), "El registro 2 de SOLUC tiene la asignatura 'NADA', que no está en ASIGNOMT");
 }
 
 TEST_F(ImportFalla, MissingTableIsNamed) {
