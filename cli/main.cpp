@@ -92,15 +92,17 @@ int Run(const Arguments& args) {
     return kExitFailure;
   }
   const text::RegionalSettings settings = text::RegionalSettings::FromEnvironment();
+  tables::LockWait wait;
+  wait.onWaiting = [](const std::string& message) { std::cerr << message << std::endl; };
 
   if (args.direction == "exportar") {
     const saga::Document document = saga::Document::LoadForReading(args.file);
-    const exportacion::ResumenExportacion summary = exportacion::Exportar(document, folder, settings);
+    const exportacion::ResumenExportacion summary = exportacion::Exportar(document, folder, settings, {}, wait);
     for (const auto& [table, records] : summary.registros) {
       std::cout << table << ": " << records << (records == 1 ? " registro" : " registros") << '\n';
     }
   } else {
-    const importacion::ResumenImportacion summary = importacion::ImportarArchivo(args.file, folder, settings);
+    const importacion::ResumenImportacion summary = importacion::ImportarArchivo(args.file, folder, settings, {}, wait);
     std::cout << "time-tables: " << summary.dias << " dias, " << summary.intervalos << " intervalos, "
               << summary.grupos << " grupos, " << summary.miembros << " profesores, " << summary.actividades
               << " actividades, " << summary.entradas << " sesiones\n";
