@@ -82,7 +82,8 @@ std::optional<Arguments> Parse(const std::vector<std::string>& args, std::string
 
 int Run(const Arguments& args) {
   std::error_code error;
-  if (!fs::is_regular_file(args.file, error)) {
+  // Something there that is no file (a folder, a FIFO) gets the reader's own message, naming it.
+  if (!fs::exists(fs::status(args.file, error))) {
     PrintError("No existe archivo");
     return kExitFailure;
   }
