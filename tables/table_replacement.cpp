@@ -246,15 +246,37 @@ bool IsOurs(std::string_view name) {
          (name.starts_with(kJournalTemporaryPrefix) && EndsWith(name, ".tmp"));
 }
 
-// Staging files and old tables aside that no journal names are a dead run's.
+// Whether `name` is one of ours made for the file called `of`.
+bool IsOursFor(std::string_view name, std::string_view of) {
+  const std::string prefix = "." + std::string(of);
+  return IsOurs(name) && name.starts_with(prefix) && name.size() > prefix.size() && name[prefix.size()] == '.';
+}
+
+// Staging files and old tables aside that no journal names are a dead run's:
+// in the folder, and beside the files its tables link to.
 std::vector<fs::path> StrayFiles(const fs::path& folder) {
   std::vector<fs::path> stray;
+  std::vector<fs::path> linked;
   std::error_code error;
   fs::directory_iterator it(folder, error);
   if (error) return stray;
   for (const fs::directory_iterator end; it != end; it.increment(error)) {
     if (error) break;
     if (IsOurs(platform::Utf8(it->path().filename()))) stray.push_back(it->path());
+    std::error_code ignored;
+    if (it->is_symlink(ignored)) {
+      const fs::path target = platform::FinalTarget(it->path());
+      if (target.parent_path() != folder) linked.push_back(target);
+    }
+  }
+  for (const fs::path& target : linked) {
+    const std::string of = platform::Utf8(target.filename());
+    fs::directory_iterator beside(target.parent_path(), error);
+    if (error) continue;
+    for (const fs::directory_iterator end; beside != end; beside.increment(error)) {
+      if (error) break;
+      if (IsOursFor(platform::Utf8(beside->path().filename()), of)) stray.push_back(beside->path());
+    }
   }
   return stray;
 }

@@ -216,6 +216,23 @@ TEST_F(Replacement, RecoveryGoesOnUndoingAnInterruptedUndo) {
   ExpectMarks("viejo");
 }
 
+// A crash in the middle of the switch, on a file system without hard links:
+// PROFT moved aside and its new file not yet in place. Forward it goes.
+TEST_F(Replacement, RecoveryFinishesASwitchCaughtBetweenItsTwoRenames) {
+  fs::rename(folder / "PROFT.DBF", folder / ".PROFT.DBF.pontexa-viejo.0123456789abcdef");
+  WriteTable(kProft, folder / ".PROFT.DBF.pontexa-nuevo.0123456789abcdef", "nuevo");
+  WriteTable(kAulat, folder / ".AULAT.DBF.pontexa-nuevo.0123456789abcdef", "nuevo");
+  WriteTable(kAsignomt, folder / ".ASIGNOMT.DBF.pontexa-nuevo.0123456789abcdef", "nuevo");
+  WriteBytes(folder / "PONTEXA.DIARIO",
+             "PONTEXA-DIARIO 2\nSUSTITUIR\n"
+             "ASIGNOMT\t.ASIGNOMT.DBF.pontexa-nuevo.0123456789abcdef\tASIGNOMT.DBF\t.ASIGNOMT.DBF.pontexa-viejo.0123456789abcdef\t0\n"
+             "PROFT\t.PROFT.DBF.pontexa-nuevo.0123456789abcdef\tPROFT.DBF\t.PROFT.DBF.pontexa-viejo.0123456789abcdef\t1\n"
+             "AULAT\t.AULAT.DBF.pontexa-nuevo.0123456789abcdef\tAULAT.DBF\t.AULAT.DBF.pontexa-viejo.0123456789abcdef\t1\n");
+  RecoverInterruptedReplacement(folder.Path());
+  EXPECT_EQ(Entries(folder.Path()), kAfter);
+  ExpectMarks("nuevo");
+}
+
 // The causes that would stop a switch half-way are found before anything
 // changes, and the message names the table and the reason.
 TEST_F(Replacement, UnreplaceableTargetStopsTheCommitBeforeAnyChange) {
@@ -270,6 +287,19 @@ TEST_F(Replacement, LinkedTableIsReplacedWhereItIs) {
   EXPECT_TRUE(fs::is_symlink(folder / "AULAT.DBF"));
   ExpectMarks("nuevo");
   EXPECT_EQ(Entries(elsewhere), std::set<std::string>{"aulas.dbf"});
+
+  // What a run killed while staging leaves beside the linked file goes too.
+  fs::path staging;
+  {
+    TableReplacement killed(folder.Path());
+    staging = killed.StagingPath("AULAT");
+    WriteTable(kAulat, staging, "a medias");
+    fs::copy_file(staging, folder / "keep");
+  }
+  fs::rename(folder / "keep", staging);
+  WriteBytes(elsewhere / "notes.txt", "ajeno");
+  RecoverInterruptedReplacement(folder.Path());
+  EXPECT_EQ(Entries(elsewhere), (std::set<std::string>{"aulas.dbf", "notes.txt"}));
 }
 #endif
 
