@@ -86,7 +86,8 @@ std::optional<Arguments> Parse(const std::vector<std::string>& args, std::string
 
 int Run(const Arguments& args) {
   std::error_code error;
-  if (!fs::is_regular_file(args.file, error)) {
+  // Something there that is no file (a folder, a FIFO) gets the reader's own message, naming it.
+  if (!fs::exists(fs::status(args.file, error))) {
     PrintError("No existe archivo");
     return kExitFailure;
   }
@@ -96,15 +97,17 @@ int Run(const Arguments& args) {
     return kExitFailure;
   }
   const text::RegionalSettings settings = text::RegionalSettings::FromEnvironment();
+  tables::LockWait wait;
+  wait.onWaiting = [](const std::string& message) { std::cerr << message << std::endl; };
 
   if (args.direction == "exportar") {
     const saga::Document document = saga::Document::LoadForReading(args.file);
-    const exportacion::ResumenExportacion summary = exportacion::Exportar(document, folder, settings);
+    const exportacion::ResumenExportacion summary = exportacion::Exportar(document, folder, settings, {}, wait);
     for (const auto& [table, records] : summary.registros) {
       std::cout << table << ": " << records << (records == 1 ? " registro" : " registros") << '\n';
     }
   } else {
-    const importacion::ResumenImportacion summary = importacion::ImportarArchivo(args.file, folder, settings);
+    const importacion::ResumenImportacion summary = importacion::ImportarArchivo(args.file, folder, settings, {}, wait);
     std::cout << "time-tables: " << summary.dias << " días, " << summary.intervalos << " intervalos, "
               << summary.grupos << " grupos, " << summary.miembros << " profesores, " << summary.actividades
               << " actividades, " << summary.entradas << " sesiones\n";

@@ -4,6 +4,11 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "platform/error.h"
 #include "platform/faults.h"
@@ -139,6 +144,49 @@ TEST(ReadFile, ReadsEveryByteAndNamesAMissingFile) {
     EXPECT_NE(std::string(error.what()).find("nada.xml"), std::string::npos);
   }
 }
+
+#ifndef _WIN32  // FIFOs and symbolic links (which need privileges there) are POSIX matters
+TEST(ReadFile, SomethingThatIsNoFileIsRefusedAtOnceNamingIt) {
+  TempFolder folder;
+  const fs::path fifo = folder / "tuberia.dbf";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);  // opening it would wait for a writer
+  fs::create_directory(folder / "carpeta.xml");
+  const struct {
+    fs::path path;
+    const char* reason;
+  } cases[] = {{fifo, "no es un archivo normal"}, {folder / "carpeta.xml", "es una carpeta"}};
+  for (const auto& c : cases) {
+    try {
+      ReadFile(c.path);
+      FAIL() << c.path;
+    } catch (const Error& error) {
+      EXPECT_NE(std::string(error.what()).find(c.path.filename().string()), std::string::npos) << error.what();
+      EXPECT_NE(std::string(error.what()).find(c.reason), std::string::npos) << error.what();
+    }
+  }
+}
+
+// The link stays a link and keeps pointing where it did; the file it names
+// is replaced in its own folder, with no temporary left beside either.
+TEST(AtomicFile, ALinkedTargetIsReplacedWhereItIs) {
+  TempFolder folder;
+  fs::create_directory(folder / "real");
+  WriteBytes(folder / "real" / "centro.xml", "viejo");
+  fs::create_symlink("real/centro.xml", folder / "enlace.xml");
+  fs::create_symlink("enlace.xml", folder / "enlace2.xml");  // a link to a link
+  {
+    AtomicFile file(folder / "enlace2.xml");
+    file.Write("nuevo");
+    file.Commit();
+  }
+  EXPECT_TRUE(fs::is_symlink(folder / "enlace.xml"));
+  EXPECT_TRUE(fs::is_symlink(folder / "enlace2.xml"));
+  EXPECT_EQ(fs::read_symlink(folder / "enlace.xml"), "real/centro.xml");
+  EXPECT_EQ(ReadBytes(folder / "real" / "centro.xml"), "nuevo");
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder / "real"), fs::directory_iterator()), 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 3);
+}
+#endif
 
 TEST(ExecutablePath, NamesThisTestProgram) {
   EXPECT_EQ(ExecutablePath().filename(), "pontexa_platform_tests");
