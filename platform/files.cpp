@@ -33,21 +33,9 @@ namespace {
 
 std::string Describe(const fs::path& path) { return Quoted(path); }
 
-// A failed call on a file: the whole sentence, and the system's reason alone
-// for a caller that can say better what the user was doing (AtomicFile names
-// the user's file, not its temporary).
-class FileFailure : public Error {
- public:
-  FileFailure(const std::string& message, std::string reason) : Error(message), reason_(std::move(reason)) {}
-  const std::string& Reason() const { return reason_; }
-
- private:
-  std::string reason_;
-};
-
 [[noreturn]] void Fail(const std::string& what, const fs::path& path, int error) {
   std::string reason = ErrnoText(error);
-  throw FileFailure(what + " " + Describe(path) + ": " + reason, reason);
+  throw FileError(what + " " + Describe(path) + ": " + reason, reason);
 }
 
 // A file of megabytes (a district's SAGA file) is read into memory fresh from
@@ -211,13 +199,14 @@ AtomicFile::AtomicFile(const fs::path& target) : target_(target), temporary_(Tem
   const fs::file_status status = fs::status(target_, error);
   constexpr fs::perms kWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
   if (!error && fs::is_regular_file(status) && (status.permissions() & kWrite) == fs::perms::none) {
-    throw Error("No se puede guardar " + Describe(target_) + ": el archivo es de solo lectura");
+    throw FileError("No se puede guardar " + Describe(target_) + ": el archivo es de solo lectura",
+                    "el archivo es de solo lectura");
   }
   try {
     out_ = std::make_unique<OutputFile>(temporary_);
-  } catch (const FileFailure& failure) {
-    throw Error("No se puede guardar " + Describe(target_) + ": no se puede crear un archivo nuevo en su carpeta (" +
-                failure.Reason() + ")");
+  } catch (const FileError& failure) {
+    const std::string reason = "no se puede crear un archivo nuevo en su carpeta (" + failure.Reason() + ")";
+    throw FileError("No se puede guardar " + Describe(target_) + ": " + reason, reason);
   }
   try {
     if (std::optional<FileLock> lock = FileLock::TryExclusive(temporary_))
@@ -242,16 +231,16 @@ AtomicFile::~AtomicFile() {
 void AtomicFile::Write(std::string_view bytes) {
   try {
     out_->Write(bytes);
-  } catch (const FileFailure& failure) {
-    throw Error("No se puede guardar " + Describe(target_) + ": " + failure.Reason());
+  } catch (const FileError& failure) {
+    throw FileError("No se puede guardar " + Describe(target_) + ": " + failure.Reason(), failure.Reason());
   }
 }
 
 void AtomicFile::Commit() {
   try {
     CommitOrThrow();
-  } catch (const FileFailure& failure) {
-    throw Error("No se puede guardar " + Describe(target_) + ": " + failure.Reason());
+  } catch (const FileError& failure) {
+    throw FileError("No se puede guardar " + Describe(target_) + ": " + failure.Reason(), failure.Reason());
   }
 }
 
