@@ -28,13 +28,13 @@ namespace {
 // As many links as the system itself follows before it gives up.
 constexpr int kMaxLinks = 40;
 
-[[noreturn]] void FailSaving(const fs::path& file, int error) {
-  throw Error("No se puede guardar " + Quoted(file) + ": " + ErrnoText(error));
+[[noreturn]] void FailSaving(const fs::path& file, const std::string& reason) {
+  throw FileError("No se puede guardar " + Quoted(file) + ": " + reason, reason);
 }
 
-[[noreturn]] void FailReadOnly(const fs::path& file) {
-  throw Error("No se puede guardar " + Quoted(file) + ": el archivo es de solo lectura");
-}
+[[noreturn]] void FailSaving(const fs::path& file, int error) { FailSaving(file, ErrnoText(error)); }
+
+[[noreturn]] void FailReadOnly(const fs::path& file) { FailSaving(file, "el archivo es de solo lectura"); }
 
 bool HasWriteBits(const fs::file_status& status) {
   constexpr fs::perms kWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;

@@ -39,28 +39,16 @@ namespace {
 
 std::string Describe(const fs::path& path) { return Quoted(path); }
 
-// A failed call on a file: the whole sentence, and the system's reason alone
-// for a caller that can say better what the user was doing (AtomicFile names
-// the user's file, not its temporary).
-class FileFailure : public Error {
- public:
-  FileFailure(const std::string& message, std::string reason) : Error(message), reason_(std::move(reason)) {}
-  const std::string& Reason() const { return reason_; }
-
- private:
-  std::string reason_;
-};
-
 [[noreturn]] void Fail(const std::string& what, const fs::path& path, int error) {
   std::string reason = ErrnoText(error);
-  throw FileFailure(what + " " + Describe(path) + ": " + reason, reason);
+  throw FileError(what + " " + Describe(path) + ": " + reason, reason);
 }
 
 #ifdef _WIN32
 // A failed Windows call, in the system's own words (and the user's language).
 [[noreturn]] void FailWindows(const std::string& what, const fs::path& path) {
   std::string reason = WindowsErrorText(GetLastError());
-  throw FileFailure(what + " " + Describe(path) + ": " + reason, reason);
+  throw FileError(what + " " + Describe(path) + ": " + reason, reason);
 }
 #endif
 
@@ -258,14 +246,15 @@ AtomicFile::AtomicFile(const fs::path& target)
   // A rename would replace a read-only file on POSIX; the user marked it so
   // that it is not changed, as Windows (and its XML DOM) would refuse.
   if (IsReadOnlyFile(destination_)) {
-    throw Error("No se puede guardar " + Describe(target_) + ": el archivo es de solo lectura");
+    throw FileError("No se puede guardar " + Describe(target_) + ": el archivo es de solo lectura",
+                    "el archivo es de solo lectura");
   }
   onInterrupt_ = std::make_unique<RemovedOnInterrupt>(temporary_);
   try {
     out_ = std::make_unique<OutputFile>(temporary_);
-  } catch (const FileFailure& failure) {
-    throw Error("No se puede guardar " + Describe(target_) + ": no se puede crear un archivo nuevo en su carpeta (" +
-                failure.Reason() + ")");
+  } catch (const FileError& failure) {
+    const std::string reason = "no se puede crear un archivo nuevo en su carpeta (" + failure.Reason() + ")";
+    throw FileError("No se puede guardar " + Describe(target_) + ": " + reason, reason);
   }
   try {
     if (std::optional<FileLock> lock = FileLock::TryExclusive(temporary_))
@@ -290,16 +279,16 @@ AtomicFile::~AtomicFile() {
 void AtomicFile::Write(std::string_view bytes) {
   try {
     out_->Write(bytes);
-  } catch (const FileFailure& failure) {
-    throw Error("No se puede guardar " + Describe(target_) + ": " + failure.Reason());
+  } catch (const FileError& failure) {
+    throw FileError("No se puede guardar " + Describe(target_) + ": " + failure.Reason(), failure.Reason());
   }
 }
 
 void AtomicFile::Commit() {
   try {
     CommitOrThrow();
-  } catch (const FileFailure& failure) {
-    throw Error("No se puede guardar " + Describe(target_) + ": " + failure.Reason());
+  } catch (const FileError& failure) {
+    throw FileError("No se puede guardar " + Describe(target_) + ": " + failure.Reason(), failure.Reason());
   }
 }
 

@@ -11,7 +11,21 @@
 #include <string>
 #include <string_view>
 
+#include "platform/error.h"
+
 namespace pontexa::platform {
+
+// What the calls below throw when the system refuses: the whole sentence,
+// and the system's reason alone for a caller that can say better what the
+// user was doing (AtomicFile names the user's file, not its temporary).
+class FileError : public Error {
+ public:
+  FileError(const std::string& message, std::string reason) : Error(message), reason_(std::move(reason)) {}
+  const std::string& Reason() const { return reason_; }
+
+ private:
+  std::string reason_;
+};
 
 // Reads a whole file. Throws pontexa::Error naming the file on failure, also
 // when it is not a regular file (a folder, a FIFO, a device), which is never

@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "platform/files.h"
+#include "platform/utf8_path.h"
 #include "tables/dbf_format.h"
 #include "tables/table.h"
 #include "text/cp1252.h"
@@ -34,6 +35,18 @@ void PutLE32(std::string& out, std::size_t at, std::size_t value) {
 
 // Records are sent to a streamed file in blocks of about this size.
 constexpr std::size_t kStreamBlock = std::size_t{1} << 16;
+
+// The file is mostly the table's new copy beside the old one, a name the user
+// never sees: a failure names the table and its folder instead.
+template <typename Action>
+void OnTableFile(std::string_view table, const std::filesystem::path& path, Action action) {
+  try {
+    action();
+  } catch (const platform::FileError& failure) {
+    throw TableError("No se puede escribir la tabla " + std::string(table) + " en la carpeta " +
+                     platform::Quoted(path.parent_path()) + ": " + failure.Reason());
+  }
+}
 
 }  // namespace
 
@@ -91,7 +104,7 @@ void DbfWriter::Post() {
   ++posted_;
   appending_ = false;
   if (stream_ && records_.size() >= kStreamBlock) {
-    stream_->file.Write(records_);
+    OnTableFile(layout_.name, stream_->file.Path(), [&] { stream_->file.Write(records_); });
     records_.clear();
   }
 }
@@ -105,9 +118,11 @@ void DbfWriter::StreamTo(const std::filesystem::path& path, std::size_t records)
     throw TableError("La tabla " + std::string(layout_.name) + " ya tiene registros; no puede escribirse por bloques");
   if (records > 0xFFFFFFFFu)
     throw TableError("La tabla " + std::string(layout_.name) + " no admite tantos registros");
-  auto stream = std::make_shared<Stream>(path, records);
-  stream->file.Write(Header(records));
-  stream_ = std::move(stream);
+  OnTableFile(layout_.name, path, [&] {
+    auto stream = std::make_shared<Stream>(path, records);
+    stream->file.Write(Header(records));
+    stream_ = std::move(stream);
+  });
   records_.clear();
   records_.shrink_to_fit();
   records_.reserve(kStreamBlock + static_cast<std::size_t>(recordLength_));
@@ -237,17 +252,21 @@ void DbfWriter::WriteTo(const std::filesystem::path& path) const {
       throw TableError("La tabla " + std::string(layout_.name) + " tiene " +
                        text::FormatInteger(static_cast<std::int64_t>(posted_)) + " registros y se anunciaron " +
                        text::FormatInteger(static_cast<std::int64_t>(stream.records)));
-    stream.file.Write(records_);
-    stream.file.Write(std::string_view(&dbf::kEndOfFile, 1));
-    stream.file.Close();
+    OnTableFile(layout_.name, path, [&] {
+      stream.file.Write(records_);
+      stream.file.Write(std::string_view(&dbf::kEndOfFile, 1));
+      stream.file.Close();
+    });
     stream.finished = true;
     return;
   }
-  platform::OutputFile file(path);
-  file.Write(Header(posted_));
-  file.Write(records_);
-  file.Write(std::string_view(&dbf::kEndOfFile, 1));
-  file.Close();
+  OnTableFile(layout_.name, path, [&] {
+    platform::OutputFile file(path);
+    file.Write(Header(posted_));
+    file.Write(records_);
+    file.Write(std::string_view(&dbf::kEndOfFile, 1));
+    file.Close();
+  });
 }
 
 }  // namespace pontexa::tables

@@ -226,4 +226,20 @@ TEST(ArchivoDeEstado, ADanglingLinkGetsItsTargetMade) {
   EXPECT_EQ(ReadBytes(carpeta / "config" / "estado.ini"), "[Transformadores]\r\nTransformado=-1\r\n");
 }
 
+TEST(ArchivoDeEstado, LinksThatLoopAreAClearFailure) {
+  TempFolder carpeta;
+  const fs::path enlace = carpeta / "Mirvane.ini";
+  fs::create_symlink("Otro.ini", enlace);
+  fs::create_symlink("Mirvane.ini", carpeta / "Otro.ini");
+  try {
+    EscribirEstado(enlace, 1);
+    FAIL() << "no failure";
+  } catch (const pontexa::Error& e) {
+    EXPECT_EQ(std::string(e.what()), "No se puede guardar " + pontexa::platform::Quoted(enlace) +
+                                         ": Hay demasiados enlaces simbólicos en la ruta");
+  }
+  EXPECT_TRUE(fs::is_symlink(enlace));
+  EXPECT_EQ(std::distance(fs::directory_iterator(carpeta.Path()), fs::directory_iterator()), 2);
+}
+
 }  // namespace

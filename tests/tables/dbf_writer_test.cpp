@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/faults.h"
+#include "platform/utf8_path.h"
 #include "support/temp_folder.h"
 #include "tables/table.h"
 
@@ -143,6 +145,43 @@ TEST(DbfWriter, RejectsWhatCannotBeStored) {
   writer.SetFloat("HORAS", 1e18);  // fits with fewer decimals
   writer.Post();
   EXPECT_EQ(writer.RecordCount(), 1u);
+}
+
+// The file is the table's hidden new copy: the user reads the table's name
+// and folder, and the system's reason, once.
+TEST(DbfWriter, AFailedWriteNamesTheTableAndItsFolder) {
+  using platform::faults::Operation;
+  const struct {
+    Operation failing;
+    bool streamed;
+    const char* why;
+  } cases[] = {
+      {Operation::Open, false, "Permiso denegado"},
+      {Operation::Write, false, "No queda espacio en el disco"},
+      {Operation::Sync, false, "Error de entrada/salida"},
+      {Operation::Open, true, "Permiso denegado"},
+      {Operation::Write, true, "No queda espacio en el disco"},
+      {Operation::Sync, true, "Error de entrada/salida"},
+  };
+  for (const auto& c : cases) {
+    TempFolder folder;
+    const std::filesystem::path file = folder / ".GRUPOST.DBF.nueva";
+    platform::faults::Scoped fault([&](Operation op, const std::string&) { return op == c.failing; });
+    try {
+      DbfWriter writer(kGrupost, kDate);
+      if (c.streamed) writer.StreamTo(file, 1);
+      writer.Append();
+      writer.SetString("ABREV", "1A");
+      writer.Post();
+      writer.WriteTo(file);
+      ADD_FAILURE() << "no failure";
+    } catch (const TableError& error) {
+      EXPECT_EQ(std::string(error.what()), "No se puede escribir la tabla GRUPOST en la carpeta " +
+                                               platform::Quoted(folder.Path()) + ": " + c.why)
+          << static_cast<int>(c.failing) << " streamed " << c.streamed;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
+  }
 }
 
 TEST(DbfWriter, ReadsBackThroughTheTable) {
