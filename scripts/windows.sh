@@ -105,6 +105,10 @@ wine_env() {
   export WINEARCH=win64
 }
 
+wine_loader() {
+  if [ -x /usr/lib/wine/wine64 ]; then echo /usr/lib/wine/wine64; else command -v wine64 || command -v wine; fi
+}
+
 stop_wineserver() { wineserver -k 2>/dev/null || true; }
 
 etapa_wine() {
@@ -113,9 +117,14 @@ etapa_wine() {
     log "creando el prefijo de Wine $WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1
+    wineserver -w  # the prefix is complete once its first programs end
   fi
-  wineserver -p
+  # A persistent server, and Wine's own services started now, with no output
+  # of ours: started by the first test they would keep its output pipe open,
+  # and ctest would wait for them.
+  wineserver -p >/dev/null 2>&1 </dev/null || true
   trap stop_wineserver EXIT
+  "$(wine_loader)" cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
 etapa_compilar() {

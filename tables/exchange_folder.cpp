@@ -41,7 +41,13 @@ std::optional<fs::path> FindIgnoringCase(const fs::path& folder, std::string_vie
   if (fileName.empty()) return std::nullopt;
   std::error_code error;
   const fs::path exact = folder / platform::PathFromUtf8(fileName);
+#ifdef _WIN32
+  // Names are compared ignoring case by the system itself: the one entry that
+  // matches is looked up below only for its spelling on disk.
+  if (!fs::exists(fs::symlink_status(exact, error))) return std::nullopt;
+#else
   if (fs::exists(fs::symlink_status(exact, error))) return exact;
+#endif
   std::vector<fs::path> matches;
   fs::directory_iterator it(folder, error);
   if (error) return std::nullopt;
