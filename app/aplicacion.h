@@ -1,22 +1,15 @@
 #pragma once
 
-// What the program sets up once, at start, for the whole application.
-
-#include <filesystem>
-
-#include <QString>
+// Names the whole program shares, whichever view draws it.
 
 namespace pontexa::app {
 
 // The application's title: its task-bar entry and the caption of every
 // message box.
-inline const QString kTituloAplicacion = QStringLiteral("Pontexa");
+inline constexpr const char* kTituloAplicacion = "Pontexa";
 // The help file, looked up beside the executable.
 inline constexpr const char* kArchivoAyuda = "SAGA.chm";
-
-// Sets the application's title. Call after the QApplication exists.
-void PrepararAplicacion();
-// The title the message boxes carry.
-QString TituloAplicacion();
+// The folder the file dialog opens in, as Mirvane's users know it.
+inline constexpr const char* kCarpetaInicial = "c:\\qorda\\saga";
 
 }  // namespace pontexa::app

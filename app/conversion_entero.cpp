@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/error.h"
+#include "text/numbers.h"
 
 namespace pontexa::app {
 
@@ -33,30 +34,21 @@ std::optional<std::int32_t> LeerEntero(std::string_view texto) {
     hexadecimal = true;
     i += 2;
   }
+  // Decimal text is the numbers module's; only the "$" form is read here.
+  if (!hexadecimal) return text::ParseInt32(texto);
   if (i == texto.size()) return std::nullopt;
 
   std::uint64_t valor = 0;
   for (; i < texto.size(); ++i) {
-    int digito;
-    if (hexadecimal) {
-      digito = ValorHexadecimal(texto[i]);
-    } else {
-      digito = texto[i] >= '0' && texto[i] <= '9' ? texto[i] - '0' : -1;
-    }
+    const int digito = ValorHexadecimal(texto[i]);
     if (digito < 0) return std::nullopt;
-    valor = valor * (hexadecimal ? 16 : 10) + static_cast<unsigned>(digito);
-    // Both limits are far below what 64 bits hold, so checking per digit is enough.
-    if (hexadecimal ? valor > 0xFFFFFFFFull : valor > 2147483648ull) return std::nullopt;
+    valor = valor * 16 + static_cast<unsigned>(digito);
+    // Far below what 64 bits hold, so checking per digit is enough.
+    if (valor > 0xFFFFFFFFull) return std::nullopt;
   }
-
-  if (hexadecimal) {
-    auto bits = static_cast<std::uint32_t>(valor);
-    if (negativo) bits = 0u - bits;
-    return static_cast<std::int32_t>(bits);
-  }
-  if (negativo) return static_cast<std::int32_t>(-static_cast<std::int64_t>(valor));
-  if (valor > 2147483647ull) return std::nullopt;
-  return static_cast<std::int32_t>(valor);
+  auto bits = static_cast<std::uint32_t>(valor);
+  if (negativo) bits = 0u - bits;
+  return static_cast<std::int32_t>(bits);
 }
 
 std::int32_t StrToInt(std::string_view texto) {

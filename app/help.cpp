@@ -1,56 +1,11 @@
 #include "app/help.h"
 
-#include <string>
 #include <system_error>
 
 #include "platform/error.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <QDesktopServices>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QString>
-#include <QStringList>
-#include <QUrl>
-
-#include "app/rutas.h"
 #include "platform/utf8_path.h"
-#endif
 
 namespace pontexa::app {
-
-namespace {
-
-#ifdef _WIN32
-// The HTML help viewer's commands (htmlhelp.h), without its import library.
-constexpr UINT kHhDisplayToc = 0x0001;
-constexpr UINT kHhHelpContext = 0x000F;
-using FuncionHtmlHelp = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
-
-void LlamarVisor(const std::filesystem::path& archivo, UINT orden, DWORD_PTR dato) {
-  static HMODULE biblioteca = LoadLibraryW(L"hhctrl.ocx");
-  static auto funcion =
-      biblioteca != nullptr ? reinterpret_cast<FuncionHtmlHelp>(GetProcAddress(biblioteca, "HtmlHelpW")) : nullptr;
-  if (funcion == nullptr) throw pontexa::Error("No está instalado el visor de ayuda HTML (hhctrl.ocx)");
-  funcion(GetDesktopWindow(), archivo.wstring().c_str(), orden, dato);
-}
-#else
-// A CHM viewer if one is installed, else whatever the desktop opens it with.
-void Abrir(const std::filesystem::path& archivo) {
-  const QString ruta = TextoDe(archivo);
-  for (const char* visor : {"xchm", "kchmviewer"}) {
-    const QString programa = QStandardPaths::findExecutable(QLatin1String(visor));
-    if (!programa.isEmpty() && QProcess::startDetached(programa, QStringList{ruta})) return;
-  }
-  if (!QDesktopServices::openUrl(QUrl::fromLocalFile(ruta))) {
-    throw pontexa::Error("No hay ningún programa para mostrar el archivo de ayuda " + platform::Quoted(archivo));
-  }
-}
-#endif
-
-}  // namespace
 
 void AyudaHtml::ComprobarArchivo() const {
   std::error_code error;
@@ -61,22 +16,12 @@ void AyudaHtml::ComprobarArchivo() const {
 
 void AyudaHtml::Contenido() {
   ComprobarArchivo();
-#ifdef _WIN32
-  LlamarVisor(archivo_, kHhDisplayToc, 0);
-#else
-  Abrir(archivo_);
-#endif
+  Abrir(nullptr);
 }
 
 void AyudaHtml::Tema(int contexto) {
   ComprobarArchivo();
-#ifdef _WIN32
-  LlamarVisor(archivo_, kHhHelpContext, static_cast<DWORD_PTR>(contexto));
-#else
-  // The viewers here take no context number; the file opens at its start.
-  (void)contexto;
-  Abrir(archivo_);
-#endif
+  Abrir(&contexto);
 }
 
 }  // namespace pontexa::app

@@ -1,6 +1,8 @@
 #pragma once
 
-// The help file: its table of contents and its topics by context number.
+// The help file "SAGA.chm": its table of contents and its topics by context
+// number. help.cpp checks for the file and is compiled into each view; the
+// viewer is each platform's (app/qt/ayuda_qt.cpp, app/win32/ayuda_win32.cpp).
 
 #include <filesystem>
 
@@ -25,7 +27,10 @@ class AyudaHtml : public Ayuda {
   const std::filesystem::path& Archivo() const { return archivo_; }
 
  private:
+  // Throws pontexa::Error naming the file when it is missing.
   void ComprobarArchivo() const;
+  // The platform's part: the viewer, at the contents or at one topic.
+  void Abrir(const int* contexto) const;
   std::filesystem::path archivo_;
 };
 

@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   qt6-base-dev libgl-dev libpugixml-dev
+  qt6-translations-l10n fonts-liberation
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-dbfread shapelib libxml2-utils
   xvfb xauth x11-utils xdotool

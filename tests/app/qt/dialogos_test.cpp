@@ -1,17 +1,23 @@
-// The real file dialog's settings and the real help's failure message.
+// The real file dialog's settings, Qt's own texts in Spanish, and the real
+// help's failure message.
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include <QAbstractButton>
+#include <QFile>
 #include <QFileDialog>
+#include <QLabel>
+#include <QLibraryInfo>
+#include <QMessageBox>
 
-#include "app/dialogos_prueba.h"
-#include "app/dialogos_qt.h"
 #include "app/help.h"
-#include "app/rutas.h"
+#include "app/qt/dialogos_qt.h"
+#include "app/qt/rutas.h"
 #include "guion.h"
 #include "platform/error.h"
+#include "platform/utf8_path.h"
 #include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -46,10 +52,24 @@ TEST(DialogoDeArchivo, MissingInitialFolderIsNoFailure) {
   EXPECT_NE(CrearDialogoArchivo(nullptr, opciones), nullptr);
 }
 
+TEST(TextosDeQt, MessageBoxesAndTheFileDialogSpeakSpanish) {
+  if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_es.qm")) {
+    GTEST_SKIP() << "qt6-translations-l10n is not installed";
+  }
+  QMessageBox caja(QMessageBox::NoIcon, "Pontexa", "Proceso finalizado", QMessageBox::Ok);
+  EXPECT_EQ(caja.button(QMessageBox::Ok)->text().remove('&'), "Aceptar");
+  const auto dialogo = CrearDialogoArchivo(nullptr, kOpciones);
+  dialogo->setOption(QFileDialog::DontUseNativeDialog);
+  const auto etiquetas = dialogo->findChildren<QLabel*>();
+  QStringList textos;
+  for (const QLabel* etiqueta : etiquetas) textos << etiqueta->text();
+  EXPECT_FALSE(textos.join('|').contains("Look in")) << textos.join('|').toStdString();
+}
+
 TEST(Ayuda, MissingFileIsNamedForBothRequests) {
   TempFolder carpeta;
   AyudaHtml ayuda(carpeta / "SAGA.chm");
-  const std::string esperado = "No se encuentra el archivo de ayuda '" + (carpeta / "SAGA.chm").string() + "'";
+  const std::string esperado = "No se encuentra el archivo de ayuda '" + pontexa::platform::Utf8(carpeta / "SAGA.chm") + "'";
   try {
     ayuda.Contenido();
     FAIL();
@@ -62,22 +82,6 @@ TEST(Ayuda, MissingFileIsNamedForBothRequests) {
   } catch (const pontexa::Error& e) {
     EXPECT_EQ(e.what(), esperado);
   }
-}
-
-TEST(SeamsDePrueba, AnswerTheFileDialogAndConfirmMessages) {
-  auto reales = std::make_unique<prueba::DialogosGuionados>();
-  prueba::DialogosGuionados* guion = reales.get();
-  DialogosConSeams elegido(std::move(reales), std::string("/tmp/centro.xml"), true);
-  EXPECT_EQ(elegido.PedirArchivo(nullptr, kOpciones), fs::path("/tmp/centro.xml"));
-  testing::internal::CaptureStderr();
-  elegido.Mensaje(nullptr, "Proceso finalizado");
-  elegido.Error(nullptr, "Fallo.");
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Mensaje: Proceso finalizado\nError: Fallo.\n");
-  EXPECT_TRUE(guion->mensajes.empty());
-  EXPECT_TRUE(guion->pedidos.empty());
-
-  DialogosConSeams cancelado(std::make_unique<prueba::DialogosGuionados>(), std::string(), false);
-  EXPECT_EQ(cancelado.PedirArchivo(nullptr, kOpciones), std::nullopt);
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 #include <QApplication>
 #include <QPixmap>
 
-#include "app/MainForm.h"
-#include "app/aplicacion.h"
+#include "app/qt/MainForm.h"
+#include "app/qt/aplicacion_qt.h"
 #include "guion.h"
 
 using namespace pontexa::app;
@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
   prueba::TransferenciasGuionadas transferencias;
   prueba::AyudaGuionada ayuda;
   prueba::VentanasGuionadas ventanas;
-  TMForm form(Entorno{{}, dialogos, transferencias, ayuda, ventanas, "Mirvane.ini", "."});
+  TMForm form(EntornoQt{{}, dialogos, transferencias, ayuda, ventanas, "Mirvane.ini", "."});
   form.Mostrar();
   QApplication::processEvents();
   if (!form.grab().save(QString::fromLocal8Bit(argv[1]), "PNG")) {

@@ -1,14 +1,14 @@
 #pragma once
 
-// Scripted stand-ins for what the dialog takes from outside, and a fixture
-// that builds the real form over them.
+// Scripted stand-ins for what the Qt form takes from outside: its dialogs,
+// help and docking (the directions are the logic's, in guion_logica.h).
 
+#include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <functional>
-#include <memory>
-#include <ostream>
 #include <optional>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -16,11 +16,11 @@
 #include <QString>
 #include <QWidget>
 
-#include "app/MainForm.h"
-#include "app/dialogos.h"
 #include "app/help.h"
-#include "app/transferencias.h"
-#include "app/ventanas_nativas.h"
+#include "app/qt/MainForm.h"
+#include "app/qt/dialogos.h"
+#include "app/qt/ventanas_nativas.h"
+#include "guion_logica.h"
 
 // Readable failures for Qt strings.
 inline void PrintTo(const QString& texto, std::ostream* salida) { *salida << '"' << texto.toStdString() << '"'; }
@@ -51,25 +51,6 @@ class DialogosGuionados : public Dialogos {
     mensajes.push_back(texto);
   }
   void Error(QWidget*, const QString& texto) override { errores.push_back(texto); }
-};
-
-class TransferenciasGuionadas : public Transferencias {
- public:
-  std::vector<std::string> llamadas;  // "Cargar <path>", "Exportar", "Importar"
-  std::string fallaEn;                // the call that raises, if any
-  std::string textoDelFallo = "No se puede crear la tabla 'ASIGNOMT'";
-  std::function<void()> durante;      // runs inside Exportar and Importar
-
-  void Cargar(const std::filesystem::path& archivo, Uso) override { Registrar("Cargar " + archivo.string(), "Cargar"); }
-  void Exportar() override { Registrar("Exportar", "Exportar"); }
-  void Importar() override { Registrar("Importar", "Importar"); }
-
- private:
-  void Registrar(const std::string& llamada, const std::string& nombre) {
-    llamadas.push_back(llamada);
-    if (nombre != "Cargar" && durante) durante();
-    if (fallaEn == nombre) throw std::runtime_error(textoDelFallo);
-  }
 };
 
 class AyudaGuionada : public Ayuda {

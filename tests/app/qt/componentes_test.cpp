@@ -8,12 +8,15 @@
 #include <string>
 #include <vector>
 
+#include <algorithm>
+
 #include <QFontInfo>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/GradientPanel.h"
-#include "app/MainForm.h"
+#include "app/qt/GradientPanel.h"
+#include "app/qt/MainForm.h"
 #include "guion.h"
 
 using namespace pontexa::app;
@@ -24,7 +27,7 @@ namespace {
 class Componentes : public ::testing::Test {
  protected:
   void SetUp() override {
-    form_ = std::make_unique<TMForm>(Entorno{{}, dialogos_, transferencias_, ayuda_, ventanas_, "Mirvane.ini", "."});
+    form_ = std::make_unique<TMForm>(EntornoQt{{}, dialogos_, transferencias_, ayuda_, ventanas_, "Mirvane.ini", "."});
   }
   DialogosGuionados dialogos_;
   TransferenciasGuionadas transferencias_;
@@ -130,6 +133,46 @@ TEST_F(Componentes, LabelsAndButtonsCarryTheirFontsColoursAndGlyphs) {
   EXPECT_FALSE(form_->BClose->icon().isNull());
   EXPECT_TRUE(form_->Button1->icon().isNull());
   EXPECT_TRUE(form_->BExportar->isDefault());
+}
+
+TEST_F(Componentes, OkButtonsShowAGreenCheckMarkAndNoRimOfThePanelColour) {
+  const QColor lima(0, 255, 0);
+  for (QPushButton* boton : {form_->BExportar, form_->BImportar, form_->BClose, form_->Button1}) {
+    SCOPED_TRACE(boton->objectName().toStdString());
+    for (QPalette::ColorRole papel : {QPalette::Window, QPalette::Button, QPalette::Base}) {
+      EXPECT_NE(boton->palette().color(papel), lima) << papel;
+    }
+  }
+  // The glyph is drawn by the form: mostly green strokes, not the style's arrow.
+  const QImage glifo = form_->BExportar->icon().pixmap(16, 16).toImage();
+  int verdes = 0, otros = 0;
+  for (int y = 0; y < glifo.height(); ++y) {
+    for (int x = 0; x < glifo.width(); ++x) {
+      const QColor c = glifo.pixelColor(x, y);
+      if (c.alpha() < 128) continue;
+      (c.green() > 2 * std::max(c.red(), c.blue()) ? verdes : otros)++;
+    }
+  }
+  EXPECT_GT(verdes, 15);
+  EXPECT_EQ(otros, 0);
+  // And a painted button shows no lime pixel anywhere.
+  form_->show();
+  const QImage boton = form_->BExportar->grab().toImage();
+  for (int y = 0; y < boton.height(); ++y) {
+    for (int x = 0; x < boton.width(); ++x) ASSERT_NE(boton.pixelColor(x, y), lima) << x << "," << y;
+  }
+}
+
+TEST_F(Componentes, MissingFontsGetMetricCompatibleStandIns) {
+  if (QFontInfo(QFont("Liberation Sans")).family() != "Liberation Sans") {
+    GTEST_SKIP() << "fonts-liberation is not installed";
+  }
+  EXPECT_EQ(QFontInfo(form_->Label3->font()).family(), QFontInfo(QFont("Arial")).family());
+  const QString arial = QFontInfo(form_->Label3->font()).family();
+  EXPECT_TRUE(arial == "Arial" || arial == "Liberation Sans") << arial.toStdString();
+  const QString sans = QFontInfo(form_->font()).family();
+  EXPECT_TRUE(sans == "MS Sans Serif" || sans == "Microsoft Sans Serif" || sans == "Liberation Sans")
+      << sans.toStdString();
 }
 
 TEST_F(Componentes, TabOrderRunsLowerPanelThenLeftThenRight) {

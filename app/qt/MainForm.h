@@ -1,18 +1,21 @@
 #pragma once
 
-// The program's one dialog: the two transfer buttons, help and close, and the
-// automated mode in which Mirvane starts the program inside one of its windows.
+// The main form drawn with Qt (the Linux view): the components, their
+// layout and look, and the events they report to the form's logic
+// (app/formulario.h), whose requests this view answers.
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include <QDialog>
 #include <QObject>
-#include <QString>
 
-#include "app/dialogos.h"
+#include "app/formulario.h"
+#include "app/qt/dialogos.h"
+#include "app/vista.h"
 
 class QCloseEvent;
 class QKeyEvent;
@@ -26,8 +29,8 @@ class GradientPanel;
 class Transferencias;
 class VentanasNativas;
 
-// Everything the form takes from outside.
-struct Entorno {
+// Everything the Qt form takes from outside.
+struct EntornoQt {
   std::vector<std::string> parametros;  // the command line, without the program
   Dialogos& dialogos;
   Transferencias& transferencias;
@@ -37,29 +40,24 @@ struct Entorno {
   std::filesystem::path carpetaInicial;  // where the file dialog opens
 };
 
-// The file-open dialog component: its settings and the last chosen name.
+// The file-open dialog component, a name in the component tree.
 class TOpenDialog : public QObject {
   Q_OBJECT
 
  public:
-  TOpenDialog(QObject* parent, Dialogos& dialogos);
-  // Asks for a file; true and FileName() set when one was chosen.
-  bool Execute(QWidget* padre);
-  const std::filesystem::path& FileName() const { return fileName_; }
-
-  OpcionesArchivo opciones;
-
- private:
-  Dialogos& dialogos_;
-  std::filesystem::path fileName_;
+  using QObject::QObject;
 };
 
-class TMForm : public QDialog {
+class TMForm : public QDialog, public Vista {
   Q_OBJECT
 
  public:
+  // The view the logic talks to, given this form: the form itself, or a test
+  // seam around it.
+  using VistaDeLaLogica = std::function<Vista&(Vista&)>;
+
   // Builds the dialog; FormCreate runs at the end.
-  explicit TMForm(Entorno entorno);
+  explicit TMForm(EntornoQt entorno, VistaDeLaLogica vista = {});
   ~TMForm() override;
 
   // Shows the dialog as the program's start does: FormShow first (which runs
@@ -82,10 +80,18 @@ class TMForm : public QDialog {
   QLabel* Label1 = nullptr;
   QPushButton* Button1 = nullptr;
 
-  // The event handlers.
-  void BExportarClick();
-  void BImportarClick();
-  void Button1Click();
+  // Vista.
+  std::optional<std::filesystem::path> ElegirArchivo(const OpcionesArchivo& opciones) override;
+  void MostrarMensaje(const std::string& texto) override;
+  void MostrarError(const std::string& texto) override;
+  void CursorDeEspera(bool activo) override;
+  void ActivarTransferencias(bool activas) override;
+  void Cerrar() override;
+  bool ExisteVentana(std::uint32_t handle) override;
+  void Acoplar(std::uint32_t handle) override;
+  void AyudaContenido() override;
+  void AyudaTema(int contexto) override;
+  bool Visible() const override;
 
  signals:
   void Cerrada();
@@ -96,19 +102,13 @@ class TMForm : public QDialog {
 
  private:
   void CrearComponentes();
-  void FormCreate();
-  void FormShow();
-  void FormClose();
   void Centrar();
-  // Runs a handler as the platform runs an event: an error it raises is shown
-  // in an error box and ends the handler there.
-  template <typename Manejador>
-  void Ejecutar(Manejador&& manejador);
-  void MostrarError(const std::string& texto);
+  // While the dialog is hidden (the automated run before it shows) the
+  // dialogs stand on their own rather than over an invisible window.
   QWidget* PadreDeDialogos();
-  void TerminarTransferencia();
 
-  Entorno entorno_;
+  EntornoQt entorno_;
+  std::optional<Formulario> logica_;
   bool cerrado_ = false;
 };
 

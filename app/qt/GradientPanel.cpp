@@ -1,4 +1,4 @@
-#include "app/GradientPanel.h"
+#include "app/qt/GradientPanel.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -18,10 +18,9 @@ void GradientPanel::SetGradiente(const QColor& inicio, const QColor& medio, cons
 }
 
 void GradientPanel::SetColorRelleno(const QColor& color) {
+  // Painted only, not put in the palette: children would inherit it, and
+  // the buttons would get a rim of the fill colour.
   relleno_ = color;
-  QPalette paleta = palette();
-  paleta.setColor(QPalette::Window, color);
-  setPalette(paleta);
   update();
 }
 

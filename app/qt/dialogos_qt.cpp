@@ -1,30 +1,30 @@
-#include "app/dialogos_qt.h"
+#include "app/qt/dialogos_qt.h"
 
 #include <QDir>
 #include <QMessageBox>
 #include <QStringList>
 
 #include "app/aplicacion.h"
-#include "app/rutas.h"
+#include "app/qt/rutas.h"
 
 namespace pontexa::app {
 
 namespace {
 
 void Caja(QWidget* padre, QMessageBox::Icon icono, const QString& texto) {
-  QMessageBox caja(icono, TituloAplicacion(), texto, QMessageBox::Ok, padre);
+  QMessageBox caja(icono, QString::fromUtf8(kTituloAplicacion), texto, QMessageBox::Ok, padre);
   caja.exec();
 }
 
 }  // namespace
 
 std::unique_ptr<QFileDialog> CrearDialogoArchivo(QWidget* padre, const OpcionesArchivo& opciones) {
-  auto dialogo = std::make_unique<QFileDialog>(padre, opciones.titulo);
+  auto dialogo = std::make_unique<QFileDialog>(padre, QString::fromStdString(opciones.titulo));
   dialogo->setAcceptMode(QFileDialog::AcceptOpen);
   // The chosen file need not exist; the caller checks.
   dialogo->setFileMode(QFileDialog::AnyFile);
-  dialogo->setNameFilter(opciones.filtro);
-  dialogo->setDefaultSuffix(opciones.extension);
+  dialogo->setNameFilter(QString::fromStdString(opciones.filtro));
+  dialogo->setDefaultSuffix(QString::fromStdString(opciones.extension));
   const QString carpeta = TextoDe(opciones.carpetaInicial);
   if (!carpeta.isEmpty() && QDir(carpeta).exists()) dialogo->setDirectory(carpeta);
   return dialogo;

@@ -1,24 +1,18 @@
 #pragma once
 
-// The modal dialogs the form shows: the file choice and the message boxes.
-// Behind an interface so that tests (and the test seams of the program) can
-// answer them without a person.
+// The modal dialogs the Qt view shows: the file choice and the message
+// boxes. Behind an interface so that tests can answer them without a person.
 
 #include <filesystem>
 #include <optional>
 
 #include <QString>
 
+#include "app/vista.h"
+
 class QWidget;
 
 namespace pontexa::app {
-
-struct OpcionesArchivo {
-  QString titulo;
-  QString filtro;      // one pattern, shown as written
-  QString extension;   // added to a typed name without one
-  std::filesystem::path carpetaInicial;
-};
 
 class Dialogos {
  public:

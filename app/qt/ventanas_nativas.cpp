@@ -1,4 +1,4 @@
-#include "app/ventanas_nativas.h"
+#include "app/qt/ventanas_nativas.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -7,9 +7,7 @@
 #include <QWidget>
 #include <QWindow>
 
-#ifdef _WIN32
-#include <windows.h>
-#elif defined(PONTEXA_CON_XCB)
+#if defined(PONTEXA_CON_XCB)
 #include <xcb/xcb.h>
 #endif
 
@@ -20,9 +18,6 @@ VentanasDelSistema::~VentanasDelSistema() = default;
 
 bool VentanasDelSistema::Existe(std::uint32_t handle) {
   if (handle == 0) return false;
-#ifdef _WIN32
-  return IsWindow(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(handle))) != FALSE;
-#else
 #ifdef PONTEXA_CON_XCB
   if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
     xcb_connection_t* conexion = x11->connection();
@@ -37,7 +32,6 @@ bool VentanasDelSistema::Existe(std::uint32_t handle) {
 #endif
   // A platform that cannot tell: take the handle at its word.
   return true;
-#endif
 }
 
 void VentanasDelSistema::Acoplar(QWidget& ventana, std::uint32_t handle) {

@@ -6,7 +6,7 @@
 
 #include <QFileDialog>
 
-#include "app/dialogos.h"
+#include "app/qt/dialogos.h"
 
 namespace pontexa::app {
 

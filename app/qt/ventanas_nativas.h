@@ -1,7 +1,7 @@
 #pragma once
 
-// Docking into a foreign window given by its native handle (an HWND on
-// Windows, an X window id on X11).
+// Docking into a foreign window given by its native handle (an X window id
+// on X11; on Windows the Win32 view docks by itself).
 
 #include <cstdint>
 #include <memory>

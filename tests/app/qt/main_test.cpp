@@ -5,7 +5,7 @@
 
 #include <QApplication>
 
-#include "app/aplicacion.h"
+#include "app/qt/aplicacion_qt.h"
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");

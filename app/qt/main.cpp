@@ -1,38 +1,30 @@
-// pontexa: the dialog that moves data between SAGA and Mirvane.
+// pontexa: the dialog that moves data between SAGA and Mirvane (Qt view).
 //
 //   pontexa                       interactive
 //   pontexa exportar|importar HWND automated, docked into Mirvane's window
 //                                 HWND (hexadecimal, no prefix)
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <QApplication>
 
-#include "app/MainForm.h"
 #include "app/aplicacion.h"
-#include "app/dialogos_prueba.h"
-#include "app/dialogos_qt.h"
+#include "app/arranque.h"
 #include "app/help.h"
+#include "app/qt/MainForm.h"
+#include "app/qt/aplicacion_qt.h"
+#include "app/qt/dialogos_qt.h"
+#include "app/qt/ventanas_nativas.h"
 #include "app/transferencias_nucleo.h"
-#include "app/ventanas_nativas.h"
 #include "platform/files.h"
-#include "tables/exchange_folder.h"
-#include "platform/utf8_path.h"
+#ifdef PONTEXA_SEAMS_DE_PRUEBA
+#include "app/seams_de_prueba.h"
+#endif
 
 namespace fs = std::filesystem;
 using namespace pontexa;
-
-namespace {
-
-// Beside the executable; PONTEXA_MIRVANE_INI names another file for tests.
-fs::path ArchivoDeEstado(const fs::path& carpeta) {
-  if (const auto otro = platform::GetEnv("PONTEXA_MIRVANE_INI"); otro && !otro->empty()) return platform::PathFromUtf8(*otro);
-  if (const auto existente = tables::FindIgnoringCase(carpeta, "Mirvane.ini")) return *existente;
-  return carpeta / "Mirvane.ini";
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   QApplication aplicacion(argc, argv);
@@ -45,12 +37,19 @@ int main(int argc, char** argv) {
 
   // Declared before the form: the foreign parent window outlives it.
   app::VentanasDelSistema ventanas;
-  const std::unique_ptr<app::Dialogos> dialogos =
-      app::DialogosConSeams::DesdeElEntorno(std::make_unique<app::DialogosQt>());
+  app::DialogosQt dialogos;
   app::TransferenciasDelNucleo transferencias;
+  fs::path archivoEstado = app::ArchivoDeEstadoEn(carpetaPrograma);
+  app::TMForm::VistaDeLaLogica vista;
+#ifdef PONTEXA_SEAMS_DE_PRUEBA
+  archivoEstado = app::VistaConSeams::ArchivoDeEstado(archivoEstado);
+  std::optional<app::VistaConSeams> seams;
+  vista = [&seams](app::Vista& real) -> app::Vista& { return seams.emplace(app::VistaConSeams::DesdeElEntorno(real)); };
+#endif
 
-  app::TMForm MForm(app::Entorno{parametros, *dialogos, transferencias, ayuda, ventanas,
-                                 ArchivoDeEstado(carpetaPrograma), tables::MapWindowsPath("c:\\qorda\\saga")});
+  app::TMForm MForm(app::EntornoQt{parametros, dialogos, transferencias, ayuda, ventanas, archivoEstado,
+                                   app::CarpetaInicialDelDialogo()},
+                    vista);
   // Docked into a foreign window the dialog is no top-level window, so Qt
   // would not quit when it closes.
   QObject::connect(&MForm, &app::TMForm::Cerrada, &aplicacion, &QCoreApplication::quit, Qt::QueuedConnection);
