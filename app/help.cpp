@@ -37,13 +37,19 @@ void LlamarVisor(const std::filesystem::path& archivo, UINT orden, DWORD_PTR dat
   funcion(GetDesktopWindow(), archivo.wstring().c_str(), orden, dato);
 }
 #else
-// A CHM viewer if one is installed, else whatever the desktop opens it with.
+// A CHM viewer if one is installed; else the same pages as HTML (ayuda/
+// beside the file) in the user's browser; else whatever the desktop opens
+// the CHM with.
 void Abrir(const std::filesystem::path& archivo) {
   const QString ruta = TextoDe(archivo);
   for (const char* visor : {"xchm", "kchmviewer"}) {
     const QString programa = QStandardPaths::findExecutable(QLatin1String(visor));
     if (!programa.isEmpty() && QProcess::startDetached(programa, QStringList{ruta})) return;
   }
+  std::error_code error;
+  const std::filesystem::path pagina = archivo.parent_path() / "ayuda" / "index.htm";
+  if (std::filesystem::is_regular_file(pagina, error) && QDesktopServices::openUrl(QUrl::fromLocalFile(TextoDe(pagina))))
+    return;
   if (!QDesktopServices::openUrl(QUrl::fromLocalFile(ruta))) {
     throw pontexa::Error("No hay ningún programa para mostrar el archivo de ayuda " + platform::Quoted(archivo));
   }
@@ -52,7 +58,18 @@ void Abrir(const std::filesystem::path& archivo) {
 
 }  // namespace
 
-void AyudaHtml::ComprobarArchivo() const {
+std::filesystem::path UbicarAyuda(const std::filesystem::path& junto) {
+  std::error_code error;
+  if (std::filesystem::is_regular_file(junto, error)) return junto;
+  const std::filesystem::path compartido = junto.parent_path().parent_path() / "share" / "pontexa" / junto.filename();
+  if (std::filesystem::is_regular_file(compartido, error)) return compartido;
+  return junto;
+}
+
+void AyudaHtml::ComprobarArchivo() {
+#ifndef _WIN32
+  archivo_ = UbicarAyuda(archivo_);
+#endif
   std::error_code error;
   if (!std::filesystem::is_regular_file(archivo_, error)) {
     throw pontexa::Error("No se encuentra el archivo de ayuda " + platform::Quoted(archivo_));

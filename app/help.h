@@ -13,8 +13,14 @@ class Ayuda {
   virtual void Tema(int contexto) = 0;
 };
 
+// The help file `junto` (beside the executable), else the one of the
+// installed package, ../share/pontexa/ with the same name, as bin/ holds no
+// data files; `junto` itself when neither exists.
+std::filesystem::path UbicarAyuda(const std::filesystem::path& junto);
+
 // Opens a compiled HTML help file: on Windows with the HTML help viewer,
-// elsewhere with an installed CHM viewer (xchm, kchmviewer) or the desktop's
+// elsewhere with an installed CHM viewer (xchm, kchmviewer), else its pages
+// as HTML (ayuda/index.htm beside it) in the browser, else the desktop's
 // handler for the file. Throws pontexa::Error when the file is missing or
 // nothing can show it.
 class AyudaHtml : public Ayuda {
@@ -25,7 +31,8 @@ class AyudaHtml : public Ayuda {
   const std::filesystem::path& Archivo() const { return archivo_; }
 
  private:
-  void ComprobarArchivo() const;
+  // Finds the file (off Windows also under ../share/pontexa) or throws.
+  void ComprobarArchivo();
   std::filesystem::path archivo_;
 };
 
