@@ -11,6 +11,7 @@
 
 #include "export/exportador.h"
 #include "import/importador.h"
+#include "platform/console.h"
 #include "platform/error.h"
 #include "saga/document.h"
 #include "tables/exchange_folder.h"
@@ -112,7 +113,8 @@ int Run(const Arguments& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
+  platform::UseUtf8Output();
+  const std::vector<std::string> args = platform::CommandLineArguments(argc, argv);
   for (const std::string& arg : args) {
     if (arg == "--help" || arg == "-h") {
       std::cout << kUsage;

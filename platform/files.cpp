@@ -12,11 +12,13 @@
 
 #include "platform/error.h"
 #include "platform/faults.h"
+#include "platform/system_error_text.h"
 #include "platform/utf8_path.h"
 
 #ifdef _WIN32
-#include <io.h>
 #include <windows.h>
+
+#include "platform/wide_text.h"
 #else
 #include <fcntl.h>
 #include <sys/file.h>
@@ -32,16 +34,29 @@ namespace {
 
 std::string Describe(const fs::path& path) { return Quoted(path); }
 
-std::string ErrnoText(int error) {
-  if (error == ENOSPC) return "No queda espacio en el disco";
-  if (error == EACCES || error == EPERM) return "Permiso denegado";
-  if (error == ENOENT) return "No existe el archivo o la carpeta";
-  if (error == EROFS) return "Sistema de archivos de solo lectura";
-  return std::generic_category().message(error);
-}
-
 [[noreturn]] void Fail(const std::string& what, const fs::path& path, int error) {
   throw Error(what + " " + Describe(path) + ": " + ErrnoText(error));
+}
+
+#ifdef _WIN32
+// A failed Windows call, in the system's own words (and the user's language).
+[[noreturn]] void FailWindows(const std::string& what, const fs::path& path) {
+  const DWORD code = GetLastError();
+  throw Error(what + " " + Describe(path) + ": " + WindowsErrorText(code));
+}
+#endif
+
+bool IsReadOnlyFile(const fs::path& path) {
+#ifdef _WIN32
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+         (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+#else
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  constexpr fs::perms kWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  return !error && fs::is_regular_file(status) && (status.permissions() & kWrite) == fs::perms::none;
+#endif
 }
 
 // A file of megabytes (a district's SAGA file) is read into memory fresh from
@@ -94,9 +109,12 @@ struct OutputFile::Impl {
 OutputFile::OutputFile(const fs::path& path) : impl_(std::make_unique<Impl>()), path_(path) {
   if (faults::ShouldFail(faults::Operation::Open, Utf8(path))) Fail("No se puede crear", path, EACCES);
 #ifdef _WIN32
-  impl_->handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (impl_->handle == INVALID_HANDLE_VALUE) Fail("No se puede crear", path, EACCES);
+  // Others may read it and take a FileLock on it (AtomicFile locks its
+  // temporary through a second handle); sharing delete keeps a rename or
+  // removal of the file possible while that lock is held.
+  impl_->handle = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (impl_->handle == INVALID_HANDLE_VALUE) FailWindows("No se puede crear", path);
 #else
   impl_->fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (impl_->fd < 0) Fail("No se puede crear", path, errno);
@@ -120,7 +138,7 @@ void OutputFile::Write(std::string_view bytes) {
   while (!bytes.empty()) {
     DWORD written = 0;
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 30));
-    if (!WriteFile(impl_->handle, bytes.data(), chunk, &written, nullptr)) Fail("No se puede escribir", path_, EIO);
+    if (!WriteFile(impl_->handle, bytes.data(), chunk, &written, nullptr)) FailWindows("No se puede escribir", path_);
     bytes.remove_prefix(written);
   }
 #else
@@ -139,9 +157,16 @@ void OutputFile::Close() {
   if (impl_->closed) return;
   if (faults::ShouldFail(faults::Operation::Sync, Utf8(path_))) Fail("No se puede guardar", path_, EIO);
 #ifdef _WIN32
-  if (!FlushFileBuffers(impl_->handle)) Fail("No se puede guardar", path_, EIO);
-  CloseHandle(impl_->handle);
+  if (!FlushFileBuffers(impl_->handle)) FailWindows("No se puede guardar", path_);
+  const BOOL closed = CloseHandle(impl_->handle);
   impl_->closed = true;
+  if (!closed) {
+    const DWORD code = GetLastError();
+    std::error_code ignored;
+    fs::remove(path_, ignored);
+    SetLastError(code);
+    FailWindows("No se puede guardar", path_);
+  }
 #else
   if (::fsync(impl_->fd) != 0) Fail("No se puede guardar", path_, errno);
   const int result = ::close(impl_->fd);
@@ -201,10 +226,7 @@ void RemoveAbandonedTemporaries(const fs::path& target, const fs::path& own) {
 AtomicFile::AtomicFile(const fs::path& target) : target_(target), temporary_(TemporaryBeside(target)) {
   // A rename would replace a read-only file on POSIX; the user marked it so
   // that it is not changed, as Windows (and its XML DOM) would refuse.
-  std::error_code error;
-  const fs::file_status status = fs::status(target_, error);
-  constexpr fs::perms kWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-  if (!error && fs::is_regular_file(status) && (status.permissions() & kWrite) == fs::perms::none) {
+  if (IsReadOnlyFile(target_)) {
     throw Error("No se puede guardar " + Describe(target_) + ": el archivo es de solo lectura");
   }
   out_ = std::make_unique<OutputFile>(temporary_);
@@ -244,7 +266,7 @@ void AtomicFile::Commit() {
     }
 #endif
   }
-  ReplaceFile(temporary_, target_);
+  ReplaceDurably(temporary_, target_);
   committed_ = true;
   lock_.reset();
 }
@@ -255,13 +277,13 @@ void RenameOver(const fs::path& from, const fs::path& to) {
   if (faults::ShouldFail(faults::Operation::Rename, Utf8(to))) Fail("No se puede reemplazar", to, EACCES);
 #ifdef _WIN32
   if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    Fail("No se puede reemplazar", to, EACCES);
+    FailWindows("No se puede reemplazar", to);
 #else
   if (::rename(from.c_str(), to.c_str()) != 0) Fail("No se puede reemplazar", to, errno);
 #endif
 }
 
-void ReplaceFile(const fs::path& from, const fs::path& to) {
+void ReplaceDurably(const fs::path& from, const fs::path& to) {
   RenameOver(from, to);
   SyncFolder(to.parent_path().empty() ? fs::path(".") : to.parent_path());
 }
@@ -296,7 +318,14 @@ std::optional<FileLock> FileLock::TryExclusive(const fs::path& path) {
 #ifdef _WIN32
   lock.impl_->handle = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (lock.impl_->handle == INVALID_HANDLE_VALUE) Fail("No se puede abrir", path, ENOENT);
+  if (lock.impl_->handle == INVALID_HANDLE_VALUE) {
+    // Another program holding the file open without sharing (a spreadsheet,
+    // Mirvane itself) keeps it as surely as a lock would.
+    const DWORD code = GetLastError();
+    if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION) return std::nullopt;
+    SetLastError(code);
+    FailWindows("No se puede abrir", path);
+  }
   // Windows locks are mandatory for the range they cover; a byte far past the
   // end keeps the lock advisory, so our own reads through other handles work.
   OVERLAPPED farByte{};
@@ -341,9 +370,16 @@ FileLock::~FileLock() {
 
 fs::path ExecutablePath() {
 #ifdef _WIN32
-  wchar_t buffer[MAX_PATH * 4];
-  const DWORD length = GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(std::size(buffer)));
-  return fs::path(std::wstring(buffer, length));
+  // Long paths (beyond MAX_PATH) need a bigger buffer: the call fills it
+  // completely when the name does not fit.
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return fs::path();
+    if (length < buffer.size()) return fs::path(buffer.substr(0, length));
+    if (buffer.size() >= 32768) return fs::path();
+    buffer.resize(buffer.size() * 2);
+  }
 #else
   std::error_code error;
   fs::path path = fs::read_symlink("/proc/self/exe", error);
@@ -361,9 +397,26 @@ std::optional<char> NativeDecimalSeparator() {
 }
 
 std::optional<std::string> GetEnv(const char* name) {
+#ifdef _WIN32
+  // The wide environment holds names and values exactly; the narrow one is
+  // in the ANSI code page.
+  const std::wstring wideName = WideFromUtf8(name);
+  std::wstring value(256, L'\0');
+  for (;;) {
+    SetLastError(ERROR_SUCCESS);
+    const DWORD length = GetEnvironmentVariableW(wideName.c_str(), value.data(), static_cast<DWORD>(value.size()));
+    if (length == 0) {
+      if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+      return std::string();
+    }
+    if (length < value.size()) return Utf8FromWide(std::wstring_view(value.data(), length));
+    value.resize(length);  // length counts the terminating null here
+  }
+#else
   const char* value = std::getenv(name);
   if (value == nullptr) return std::nullopt;
   return std::string(value);
+#endif
 }
 
 }  // namespace pontexa::platform

@@ -64,7 +64,7 @@ class AtomicFile {
 };
 
 // Renames `from` over `to` (replacing it) and makes the rename durable.
-void ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
+void ReplaceDurably(const std::filesystem::path& from, const std::filesystem::path& to);
 
 // The same rename without flushing the folder: for a batch of renames that
 // ends with one SyncFolder.
@@ -78,8 +78,9 @@ void SyncFolder(const std::filesystem::path& folder);
 // same lock fail at once instead of waiting.
 class FileLock {
  public:
-  // Empty when another process holds the lock; throws pontexa::Error when the
-  // file cannot be opened at all.
+  // Empty when another process holds the lock (on Windows also when it holds
+  // the file open without sharing); throws pontexa::Error when the file
+  // cannot be opened at all.
   static std::optional<FileLock> TryExclusive(const std::filesystem::path& path);
   FileLock(FileLock&&) noexcept;
   FileLock& operator=(FileLock&&) noexcept;
