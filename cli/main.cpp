@@ -1,5 +1,6 @@
 // pontexa-cli: the export and the import without a window, for scripts.
 
+#include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include "import/importador.h"
 #include "platform/console.h"
 #include "platform/error.h"
+#include "platform/system_errors.h"
 #include "saga/document.h"
 #include "tables/exchange_folder.h"
 #include "text/numbers.h"
@@ -32,12 +34,13 @@ constexpr std::string_view kUsage =
     "     pontexa-cli importar ARCHIVO.xml [--carpeta DIR]\n"
     "\n"
     "  exportar   escribe en la carpeta de intercambio las tablas ASIGNOMT, PROFT,\n"
-    "             AULAT, GRUPOST, ASIGT y DIASHORAST (vacia) a partir del archivo de SAGA\n"
-    "  importar   reescribe la seccion time-tables del archivo de SAGA a partir de\n"
+    "             AULAT, GRUPOST, ASIGT y DIASHORAST (vacía) a partir del archivo de SAGA\n"
+    "  importar   reescribe la sección time-tables del archivo de SAGA a partir de\n"
     "             DIASHORAST, SOLUC y las tablas exportadas\n"
     "\n"
     "  --carpeta DIR  carpeta de intercambio; sin ella, la que representa C:\\QORDA\n"
-    "  --help         muestra este texto\n";
+    "  --help         muestra este texto\n"
+    "  --version      muestra la versión del programa\n";
 
 struct Arguments {
   std::string direction;
@@ -62,7 +65,7 @@ std::optional<Arguments> Parse(const std::vector<std::string>& args, std::string
     } else if (arg.rfind("--carpeta=", 0) == 0) {
       parsed.folder = platform::PathFromUtf8(arg.substr(10));
     } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
-      problem = "opcion desconocida: " + arg;
+      problem = "opción desconocida: " + arg;
       return std::nullopt;
     } else {
       positional.push_back(arg);
@@ -83,7 +86,8 @@ std::optional<Arguments> Parse(const std::vector<std::string>& args, std::string
 
 int Run(const Arguments& args) {
   std::error_code error;
-  if (!fs::is_regular_file(args.file, error)) {
+  // Something there that is no file (a folder, a FIFO) gets the reader's own message, naming it.
+  if (!fs::exists(fs::status(args.file, error))) {
     PrintError("No existe archivo");
     return kExitFailure;
   }
@@ -93,16 +97,18 @@ int Run(const Arguments& args) {
     return kExitFailure;
   }
   const text::RegionalSettings settings = text::RegionalSettings::FromEnvironment();
+  tables::LockWait wait;
+  wait.onWaiting = [](const std::string& message) { std::cerr << message << std::endl; };
 
   if (args.direction == "exportar") {
     const saga::Document document = saga::Document::LoadForReading(args.file);
-    const exportacion::ResumenExportacion summary = exportacion::Exportar(document, folder, settings);
+    const exportacion::ResumenExportacion summary = exportacion::Exportar(document, folder, settings, {}, wait);
     for (const auto& [table, records] : summary.registros) {
       std::cout << table << ": " << records << (records == 1 ? " registro" : " registros") << '\n';
     }
   } else {
-    const importacion::ResumenImportacion summary = importacion::ImportarArchivo(args.file, folder, settings);
-    std::cout << "time-tables: " << summary.dias << " dias, " << summary.intervalos << " intervalos, "
+    const importacion::ResumenImportacion summary = importacion::ImportarArchivo(args.file, folder, settings, {}, wait);
+    std::cout << "time-tables: " << summary.dias << " días, " << summary.intervalos << " intervalos, "
               << summary.grupos << " grupos, " << summary.miembros << " profesores, " << summary.actividades
               << " actividades, " << summary.entradas << " sesiones\n";
   }
@@ -110,14 +116,38 @@ int Run(const Arguments& args) {
   return kExitOk;
 }
 
+// A run whose output was lost has failed, whatever it did: scripts read that
+// output. Said on stderr when stderr still works.
+int Finish(int code) {
+  // A write that failed earlier (at an endl) left its reason in errno.
+  int outputError = std::cout.good() ? 0 : errno;
+  if (outputError == 0) {
+    errno = 0;
+    std::cout.flush();
+    std::fflush(stdout);
+    outputError = errno;
+  }
+  const bool outputWritten = std::cout.good() && !std::ferror(stdout);
+  if (!outputWritten) {
+    std::cerr << "pontexa-cli: no se puede escribir la salida: "
+              << platform::ErrnoText(outputError != 0 ? outputError : EIO) << '\n';
+  }
+  std::cerr.flush();
+  const bool errorsWritten = std::cerr.good() && std::fflush(stderr) == 0 && !std::ferror(stderr);
+  return outputWritten && errorsWritten ? code : (code == kExitOk ? kExitFailure : code);
+}
+
 }  // namespace
 
-int main(int argc, char** argv) {
-  platform::UseUtf8Output();
-  const std::vector<std::string> args = platform::CommandLineArguments(argc, argv);
+// Everything but the final check of the output.
+static int RunCli(const std::vector<std::string>& args) {
   for (const std::string& arg : args) {
     if (arg == "--help" || arg == "-h") {
       std::cout << kUsage;
+      return kExitOk;
+    }
+    if (arg == "--version") {
+      std::cout << "pontexa-cli " << PONTEXA_VERSION << '\n';
       return kExitOk;
     }
   }
@@ -135,4 +165,9 @@ int main(int argc, char** argv) {
     PrintError(failure.what());
   }
   return kExitFailure;
+}
+
+int main(int argc, char** argv) {
+  platform::UseUtf8Output();
+  return Finish(RunCli(platform::CommandLineArguments(argc, argv)));
 }

@@ -12,6 +12,7 @@
 
 #include "platform/error.h"
 #include "saga/document.h"
+#include "tables/transfer_lock.h"
 #include "text/numbers.h"
 
 namespace pontexa::exportacion {
@@ -35,8 +36,10 @@ struct ResumenExportacion {
 // Runs ExportarAsignaturas, ExportarProfesores, ExportarAulas, ExportarGrupos,
 // ExportarAsignaciones and ExportarDiasHoras in that order and then replaces
 // the six tables of `carpeta` together. Throws pontexa::Error; on any failure
-// the tables in `carpeta` are exactly as they were.
+// the tables in `carpeta` are exactly as they were. The folder is reserved for
+// the whole run; another transfer in it is waited for as `espera` says.
 ResumenExportacion Exportar(const saga::Document& documento, const std::filesystem::path& carpeta,
-                            const text::RegionalSettings& ajustes, const Progreso& progreso = {});
+                            const text::RegionalSettings& ajustes, const Progreso& progreso = {},
+                            const tables::LockWait& espera = {});
 
 }  // namespace pontexa::exportacion

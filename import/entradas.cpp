@@ -58,17 +58,17 @@ class BuscadorActividades {
     }
   }
 
-  const std::string& Actividad(const std::string& asignatura) {
+  // Null when no activity has the code's key. Every code that is a COD of
+  // ASIGNOMT has one (the activities are made from those rows), so a null
+  // means the code is missing from ASIGNOMT.
+  const std::string* Actividad(const std::string& asignatura) {
     const std::size_t numero = asignaturas_.Anadir(asignatura);
     if (numero == posiciones_.size()) {
       const auto clave = clavesActividad_.Buscar(text::CaseInsensitiveKey(claves_.Clave(asignatura)));
       posiciones_.push_back(clave ? primeraPosicion_[*clave] : kNinguna);
     }
-    if (posiciones_[numero] == kNinguna) {
-      // What the list lookup reports for a key it does not hold.
-      throw pontexa::Error("List index out of bounds (" + text::FormatInteger(-1) + ")");
-    }
-    return listaActividades_[posiciones_[numero]];
+    if (posiciones_[numero] == kNinguna) return nullptr;
+    return &listaActividades_[posiciones_[numero]];
   }
 
  private:
@@ -122,7 +122,14 @@ void Importador::EscribirEntradas() {
     seccion_.Attribute("day", dia.AsString());
     const double h = hora.AsFloat();
     seccion_.Attribute("interval", TextoIntervalo(h, sesiones.AsFloat(), ajustes_.decimalSeparator));
-    seccion_.Attribute("activity", actividades.Actividad(asig.AsString()));
+    const std::string codigoAsignatura = asig.AsString();
+    const std::string* actividad = actividades.Actividad(codigoAsignatura);
+    if (actividad == nullptr) {
+      throw pontexa::Error("El registro " + text::FormatInteger(static_cast<std::int64_t>(soluc.RecordNumber())) +
+                           " de " + soluc.Name() + " tiene la asignatura '" + text::AnsiToUtf8(codigoAsignatura) +
+                           "', que no está en " + wwTableNomAsg.Name());
+    }
+    seccion_.Attribute("activity", *actividad);
 
     escribirUno("groups", "group", grupos.Clave(codGrupo.AsString()));
     escribirUno("members", "member", profesores.Clave(prof.AsString()));

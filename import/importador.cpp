@@ -36,17 +36,49 @@ ResumenImportacion Importador::Ejecutar() {
   return resumen_;
 }
 
-ResumenImportacion Importar(saga::Document& documento, const std::filesystem::path& carpeta,
-                            const text::RegionalSettings& ajustes, const Progreso& progreso) {
-  // A crashed export may have left its tables half switched; finish that first.
-  tables::RecoverInterruptedReplacement(carpeta);
+namespace {
+
+// The import proper, by the holder of the folder's reservation.
+ResumenImportacion ImportarReservada(saga::Document& documento, const std::filesystem::path& carpeta,
+                                     const text::RegionalSettings& ajustes, const Progreso& progreso) {
+  // A crashed export may have left its tables half switched; finish that
+  // first, where the folder can be written (an import only reads it).
+  if (tables::InterruptedReplacementPending(carpeta)) tables::RecoverInterruptedReplacement(carpeta);
   return Importador(documento, carpeta, ajustes, progreso).Ejecutar();
 }
 
+tables::TransferLock ReservaCarpeta(const std::filesystem::path& carpeta, const tables::LockWait& espera) {
+  return tables::TransferLock::ForExchangeFolder(carpeta, tables::TransferLock::Use::Read, espera);
+}
+
+}  // namespace
+
+ResumenImportacion Importar(saga::Document& documento, const std::filesystem::path& carpeta,
+                            const text::RegionalSettings& ajustes, const Progreso& progreso,
+                            const tables::LockWait& espera) {
+  const tables::TransferLock reserva = ReservaCarpeta(carpeta, espera);
+  return ImportarReservada(documento, carpeta, ajustes, progreso);
+}
+
+ResumenImportacion ImportarYGuardar(saga::Document& documento, const std::filesystem::path& carpeta,
+                                    const text::RegionalSettings& ajustes, const Progreso& progreso,
+                                    const tables::LockWait& espera) {
+  const tables::TransferLock archivo = tables::TransferLock::ForSagaFile(documento.Path(), espera);
+  const tables::TransferLock reserva = ReservaCarpeta(carpeta, espera);
+  const ResumenImportacion resumen = ImportarReservada(documento, carpeta, ajustes, progreso);
+  documento.Save();
+  return resumen;
+}
+
 ResumenImportacion ImportarArchivo(const std::filesystem::path& archivo, const std::filesystem::path& carpeta,
-                                   const text::RegionalSettings& ajustes, const Progreso& progreso) {
+                                   const text::RegionalSettings& ajustes, const Progreso& progreso,
+                                   const tables::LockWait& espera) {
+  // Reserved before it is read, so that two imports into one file never
+  // lose one another's work.
+  const tables::TransferLock reservaArchivo = tables::TransferLock::ForSagaFile(archivo, espera);
+  const tables::TransferLock reserva = ReservaCarpeta(carpeta, espera);
   saga::Document documento = CargarParaImportar(archivo);
-  const ResumenImportacion resumen = Importar(documento, carpeta, ajustes, progreso);
+  const ResumenImportacion resumen = ImportarReservada(documento, carpeta, ajustes, progreso);
   documento.Save();
   return resumen;
 }

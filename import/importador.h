@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "saga/document.h"
+#include "tables/transfer_lock.h"
 #include "text/numbers.h"
 
 namespace pontexa::importacion {
@@ -30,14 +31,24 @@ inline saga::Document CargarParaImportar(const std::filesystem::path& archivo) {
 
 // Replaces every time-tables child of the document element by one new section
 // built from the tables in `carpeta`. The document is changed in memory only;
-// the caller saves it. Throws pontexa::Error.
+// the caller saves it. Throws pontexa::Error. The folder is reserved while
+// its tables are read; another transfer in it is waited for as `espera` says.
 ResumenImportacion Importar(saga::Document& documento, const std::filesystem::path& carpeta,
-                            const text::RegionalSettings& ajustes, const Progreso& progreso = {});
+                            const text::RegionalSettings& ajustes, const Progreso& progreso = {},
+                            const tables::LockWait& espera = {});
 
-// Loads `archivo`, imports into it and saves it atomically.
+// Imports into a loaded document and saves it atomically, with the SAGA
+// file's folder entry and the exchange folder reserved until it is saved.
+ResumenImportacion ImportarYGuardar(saga::Document& documento, const std::filesystem::path& carpeta,
+                                    const text::RegionalSettings& ajustes, const Progreso& progreso = {},
+                                    const tables::LockWait& espera = {});
+
+// Loads `archivo`, imports into it and saves it atomically; no other import
+// into the same file, nor transfer in `carpeta`, runs meanwhile.
 ResumenImportacion ImportarArchivo(const std::filesystem::path& archivo,
                                    const std::filesystem::path& carpeta,
                                    const text::RegionalSettings& ajustes,
-                                   const Progreso& progreso = {});
+                                   const Progreso& progreso = {},
+                                   const tables::LockWait& espera = {});
 
 }  // namespace pontexa::importacion

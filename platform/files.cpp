@@ -12,7 +12,8 @@
 
 #include "platform/error.h"
 #include "platform/faults.h"
-#include "platform/system_error_text.h"
+#include "platform/interrupts.h"
+#include "platform/system_errors.h"
 #include "platform/utf8_path.h"
 
 #ifdef _WIN32
@@ -22,7 +23,11 @@
 #else
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/mman.h>
+#if defined(__linux__)
+#include <linux/fs.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -34,15 +39,28 @@ namespace {
 
 std::string Describe(const fs::path& path) { return Quoted(path); }
 
+// A failed call on a file: the whole sentence, and the system's reason alone
+// for a caller that can say better what the user was doing (AtomicFile names
+// the user's file, not its temporary).
+class FileFailure : public Error {
+ public:
+  FileFailure(const std::string& message, std::string reason) : Error(message), reason_(std::move(reason)) {}
+  const std::string& Reason() const { return reason_; }
+
+ private:
+  std::string reason_;
+};
+
 [[noreturn]] void Fail(const std::string& what, const fs::path& path, int error) {
-  throw Error(what + " " + Describe(path) + ": " + ErrnoText(error));
+  std::string reason = ErrnoText(error);
+  throw FileFailure(what + " " + Describe(path) + ": " + reason, reason);
 }
 
 #ifdef _WIN32
 // A failed Windows call, in the system's own words (and the user's language).
 [[noreturn]] void FailWindows(const std::string& what, const fs::path& path) {
-  const DWORD code = GetLastError();
-  throw Error(what + " " + Describe(path) + ": " + WindowsErrorText(code));
+  std::string reason = WindowsErrorText(GetLastError());
+  throw FileFailure(what + " " + Describe(path) + ": " + reason, reason);
 }
 #endif
 
@@ -78,8 +96,20 @@ void AdviseLargePages(char* data, std::size_t length) {
 
 }  // namespace
 
+void RequireRegularFile(const fs::path& path, const std::string& what) {
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  if (error || !fs::exists(status)) Fail(what, path, error ? error.value() : ENOENT);
+  if (fs::is_directory(status)) throw Error(what + " " + Describe(path) + ": es una carpeta, no un archivo");
+  if (!fs::is_regular_file(status))
+    throw Error(what + " " + Describe(path) + ": no es un archivo normal (es una tubería, un dispositivo o un socket)");
+}
+
 std::string ReadFile(const fs::path& path) {
   if (faults::ShouldFail(faults::Operation::Open, Utf8(path))) Fail("No se puede leer", path, EACCES);
+  // Checked before opening: opening a FIFO waits for a writer, and a folder
+  // "opens" with a nonsense size.
+  RequireRegularFile(path, "No se puede abrir");
   std::ifstream in(path, std::ios::binary);
   if (!in) Fail("No se puede abrir", path, errno ? errno : ENOENT);
   std::string bytes;
@@ -223,20 +253,27 @@ void RemoveAbandonedTemporaries(const fs::path& target, const fs::path& own) {
 }
 }  // namespace
 
-AtomicFile::AtomicFile(const fs::path& target) : target_(target), temporary_(TemporaryBeside(target)) {
+AtomicFile::AtomicFile(const fs::path& target)
+    : target_(target), destination_(FinalTarget(target)), temporary_(TemporaryBeside(destination_)) {
   // A rename would replace a read-only file on POSIX; the user marked it so
   // that it is not changed, as Windows (and its XML DOM) would refuse.
-  if (IsReadOnlyFile(target_)) {
+  if (IsReadOnlyFile(destination_)) {
     throw Error("No se puede guardar " + Describe(target_) + ": el archivo es de solo lectura");
   }
-  out_ = std::make_unique<OutputFile>(temporary_);
+  onInterrupt_ = std::make_unique<RemovedOnInterrupt>(temporary_);
+  try {
+    out_ = std::make_unique<OutputFile>(temporary_);
+  } catch (const FileFailure& failure) {
+    throw Error("No se puede guardar " + Describe(target_) + ": no se puede crear un archivo nuevo en su carpeta (" +
+                failure.Reason() + ")");
+  }
   try {
     if (std::optional<FileLock> lock = FileLock::TryExclusive(temporary_))
       lock_ = std::make_unique<FileLock>(std::move(*lock));
   } catch (const Error&) {
     // Best effort: without the lock only the cleanup of others is less sure.
   }
-  RemoveAbandonedTemporaries(target_, temporary_);
+  RemoveAbandonedTemporaries(destination_, temporary_);
 }
 
 AtomicFile::~AtomicFile() {
@@ -250,23 +287,38 @@ AtomicFile::~AtomicFile() {
   }
 }
 
-void AtomicFile::Write(std::string_view bytes) { out_->Write(bytes); }
+void AtomicFile::Write(std::string_view bytes) {
+  try {
+    out_->Write(bytes);
+  } catch (const FileFailure& failure) {
+    throw Error("No se puede guardar " + Describe(target_) + ": " + failure.Reason());
+  }
+}
 
 void AtomicFile::Commit() {
+  try {
+    CommitOrThrow();
+  } catch (const FileFailure& failure) {
+    throw Error("No se puede guardar " + Describe(target_) + ": " + failure.Reason());
+  }
+}
+
+void AtomicFile::CommitOrThrow() {
   out_->Close();
   std::error_code error;
-  const auto status = fs::status(target_, error);
+  const auto status = fs::status(destination_, error);
   if (!error && fs::exists(status)) {
     fs::permissions(temporary_, status.permissions(), fs::perm_options::replace, error);
 #ifndef _WIN32
     struct stat info {};
-    if (::stat(target_.c_str(), &info) == 0) {
+    if (::stat(destination_.c_str(), &info) == 0) {
       // Keeps the owner where we may (root saving someone's file); failure is harmless.
       [[maybe_unused]] int ignored = ::chown(temporary_.c_str(), info.st_uid, info.st_gid);
     }
 #endif
   }
-  ReplaceDurably(temporary_, target_);
+  ReplaceDurably(temporary_, destination_);
+  onInterrupt_->Release();
   committed_ = true;
   lock_.reset();
 }
@@ -281,6 +333,14 @@ void RenameOver(const fs::path& from, const fs::path& to) {
 #else
   if (::rename(from.c_str(), to.c_str()) != 0) Fail("No se puede reemplazar", to, errno);
 #endif
+}
+
+void KeepAside(const fs::path& file, const fs::path& aside) {
+  if (faults::ShouldFail(faults::Operation::Rename, Utf8(aside))) Fail("No se puede apartar", file, EACCES);
+  std::error_code error;
+  fs::create_hard_link(file, aside, error);
+  if (!error) return;
+  RenameOver(file, aside);
 }
 
 void ReplaceDurably(const fs::path& from, const fs::path& to) {
@@ -337,13 +397,54 @@ std::optional<FileLock> FileLock::TryExclusive(const fs::path& path) {
     return std::nullopt;
   }
 #else
-  lock.impl_->fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK: a FIFO in place of a table must not hang the open.
+  lock.impl_->fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (lock.impl_->fd < 0) Fail("No se puede abrir", path, errno);
   if (::flock(lock.impl_->fd, LOCK_EX | LOCK_NB) != 0) {
     ::close(lock.impl_->fd);
     lock.impl_->fd = -1;
     return std::nullopt;
   }
+#endif
+  return lock;
+}
+
+std::optional<FileLock> FileLock::TryExclusiveCreating(const fs::path& path) {
+  if (faults::ShouldFail(faults::Operation::Open, Utf8(path))) Fail("No se puede crear", path, EACCES);
+  FileLock lock;
+  lock.impl_ = std::make_unique<Impl>();
+#ifdef _WIN32
+  constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE)
+    handle = CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) Fail("No se puede crear", path, EACCES);
+  lock.impl_->handle = handle;
+  OVERLAPPED farByte{};
+  farByte.OffsetHigh = 0x7FFFFFFF;
+  if (!LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &farByte)) return std::nullopt;
+#else
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0666);
+  if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM))
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+  if (fd < 0) Fail("No se puede crear", path, errno);
+  lock.impl_->fd = fd;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return std::nullopt;
+#endif
+  return lock;
+}
+
+std::optional<FileLock> FileLock::TryExclusiveFolder(const fs::path& folder) {
+  FileLock lock;
+  lock.impl_ = std::make_unique<Impl>();
+#ifndef _WIN32
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) Fail("No se puede abrir la carpeta", folder, errno);
+  lock.impl_->fd = fd;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return std::nullopt;
+#else
+  (void)folder;  // Windows cannot lock a folder; the caller's other locks stand
 #endif
   return lock;
 }
@@ -363,6 +464,53 @@ FileLock::~FileLock() {
   if (impl_->handle != INVALID_HANDLE_VALUE) CloseHandle(impl_->handle);
 #else
   if (impl_->fd >= 0) ::close(impl_->fd);  // releases the flock
+#endif
+}
+
+// ---------------------------------------------------------------------------
+// Links and replaceable targets
+
+fs::path FinalTarget(const fs::path& path) {
+  fs::path current = path;
+  // A loop of links ends here; the rename then fails on it with its own error.
+  for (int hop = 0; hop < 40; ++hop) {
+    std::error_code error;
+    if (!fs::is_symlink(fs::symlink_status(current, error)) || error) return current;
+    const fs::path next = fs::read_symlink(current, error);
+    if (error) return current;
+    current = next.is_absolute() ? next : (current.parent_path() / next).lexically_normal();
+  }
+  return current;
+}
+
+void RequireReplaceable(const fs::path& path) {
+  std::error_code error;
+  const fs::file_status status = fs::symlink_status(path, error);
+  if (error || !fs::exists(status)) return;
+  const std::string what = "No se puede reemplazar " + Describe(path);
+  if (fs::is_directory(status)) throw Error(what + ": es una carpeta, no un archivo");
+  if (!fs::is_regular_file(status)) throw Error(what + ": no es un archivo normal");
+  constexpr fs::perms kWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+  if ((status.permissions() & kWrite) == fs::perms::none) throw Error(what + ": el archivo es de solo lectura");
+#ifdef _WIN32
+  // Windows refuses to rename a file another program has open. An exclusive
+  // open finds that now; it is closed at once, as it would refuse our rename too.
+  const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | DELETE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    if (GetLastError() == ERROR_SHARING_VIOLATION) throw Error(what + ": está en uso por otro programa");
+    throw Error(what + ": " + ErrnoText(EACCES));
+  }
+  CloseHandle(handle);
+#elif defined(__linux__) && defined(FS_IOC_GETFLAGS)
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+  if (fd >= 0) {
+    int flags = 0;
+    const bool known = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;  // not every file system keeps them
+    ::close(fd);
+    if (known && (flags & (FS_IMMUTABLE_FL | FS_APPEND_FL)) != 0)
+      throw Error(what + ": el archivo está marcado como inmutable");
+  }
 #endif
 }
 

@@ -1,14 +1,15 @@
 #pragma once
 
-// What the operating system says about a failure, as UTF-8 for a message.
+// What a failed system call says to the user. Every system error number
+// becomes text here and nowhere else (on Windows its own numbers too, in the
+// system's words, which are already in the user's language).
 
 #include <string>
 
 namespace pontexa::platform {
 
-// POSIX: a short Spanish text for the errno values a user meets (disk full,
-// permission, missing file), the C library's own text for the rest.
-// Also used on Windows for failures the test seam stages.
+// An errno value (the C library's numbering, on every system) as a short
+// Spanish sentence without a final full stop: "Permiso denegado".
 std::string ErrnoText(int error);
 
 #ifdef _WIN32
