@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-dbfread shapelib libxml2-utils
   xvfb xauth x11-utils xdotool
+  fp-utils libchm-bin groff-base
+  dpkg-dev lintian desktop-file-utils
 )
 
 missing=()

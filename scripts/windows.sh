@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The Windows build: cross-compiles Pontexa with Debian's MinGW-w64 (preset
 # "windows", build-windows/), runs the Windows test suite under Wine in a
-# scratch prefix and leaves the executables in build-windows/.
+# scratch prefix and leaves the executables in build-windows/, with the
+# distribution Pontexa-<version>-win64.zip and its installer
+# Pontexa-<version>-instalar.exe, both tried under Wine.
 #
 #   scripts/windows.sh              every stage, in order
 #   scripts/windows.sh ETAPA...     only those stages (see ETAPAS below)
@@ -19,7 +21,7 @@ export PONTEXA_WINDOWS_PREFIX="$prefix"
 
 # Stages run by default, in this order. A new stage is a function named
 # etapa_NAME plus its name here.
-ETAPAS=(paquetes pugixml googletest wine compilar pruebas)
+ETAPAS=(paquetes pugixml googletest wine compilar pruebas distribucion distribucion_wine)
 
 log() { echo "== windows: $*"; }
 
@@ -52,7 +54,7 @@ cmake_windows() {
 etapa_paquetes() {
   "$root/scripts/instalar-dependencias.sh"
   apt_install g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 wine dpkg-dev googletest \
-    cmake ninja-build
+    cmake ninja-build nsis fp-utils python3
 }
 
 # Debian's own pugixml sources, through a deb-src entry made from the
@@ -143,6 +145,109 @@ etapa_pruebas() {
   ctest --preset windows
 }
 
+version() { sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt"; }
+
+# Pontexa-<version>-win64.zip (one folder of that name) and
+# Pontexa-<version>-instalar.exe: Pontexa.exe when the dialog has been built,
+# pontexa-cli.exe, the help SAGA.chm and LÉAME.txt.
+etapa_distribucion() {
+  local v carpeta
+  v="$(version)"
+  carpeta="$build/distribucion/Pontexa-$v-win64"
+  rm -rf "$build/distribucion"
+  mkdir -p "$carpeta"
+  cp "$build/cli/pontexa-cli.exe" "$build/ayuda/SAGA.chm" "$carpeta/"
+  if [ -f "$build/app/Pontexa.exe" ]; then
+    cp "$build/app/Pontexa.exe" "$carpeta/"
+  else
+    log "sin Pontexa.exe todavía: la distribución lleva solo pontexa-cli.exe"
+  fi
+  "$mingw-strip" "$carpeta"/*.exe
+  # UTF-8 with a byte-order mark and CRLF: every Notepad shows its accents
+  # right, whatever the system's code page (Windows-1252 would not survive a
+  # system in another language).
+  { printf '\xef\xbb\xbf'; sed -e "s/@VERSION@/$v/g" -e 's/$/\r/' "$root/packaging/windows/LEAME.txt"; } \
+    >"$carpeta/LÉAME.txt"
+  # Python's zip marks the UTF-8 names (LÉAME.txt) as such, which Windows'
+  # own unzip reads.
+  python3 - "$build/distribucion" "Pontexa-$v-win64" "$build/Pontexa-$v-win64.zip" <<'PY'
+import os, sys, zipfile
+base, folder, out = sys.argv[1:]
+with zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED) as z:
+    for name in sorted(os.listdir(os.path.join(base, folder))):
+        z.write(os.path.join(base, folder, name), folder + "/" + name)
+PY
+  makensis -V2 -DVERSION="$v" -DORIGEN="$carpeta" -DSALIDA="$build/Pontexa-$v-instalar.exe" \
+    "$root/packaging/windows/pontexa.nsi" >/dev/null
+  log "$(cd "$build" && ls -l "Pontexa-$v-win64.zip" "Pontexa-$v-instalar.exe" | awk '{print $NF, $5}' | tr '\n' ' ')"
+}
+
+# Waits until a path exists (or is gone, with !), at most 60 s.
+esperar() {
+  local i
+  for i in $(seq 600); do
+    if [ "$1" = "!" ]; then [ ! -e "$2" ] && return 0; else [ -e "$1" ] && return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+
+etapa_distribucion_wine() {
+  wine_env
+  local v prueba cli drive
+  v="$(version)"
+  drive="$WINEPREFIX/drive_c"
+  prueba="$(mktemp -d "${TMPDIR:-/tmp}/pontexa-distribucion.XXXXXX")"
+  log "zip: descomprimir y ejecutar pontexa-cli.exe desde su carpeta"
+  python3 -m zipfile -e "$build/Pontexa-$v-win64.zip" "$prueba"
+  cli="$prueba/Pontexa-$v-win64/pontexa-cli.exe"
+  for archivo in pontexa-cli.exe SAGA.chm LÉAME.txt; do
+    [ -f "$prueba/Pontexa-$v-win64/$archivo" ] || { echo "Falta $archivo en el zip" >&2; exit 1; }
+  done
+  if ! wine "$cli" --version 2>/dev/null; then
+    wine "$cli" --help >/dev/null
+    log "(sin --version todavía; --help responde)"
+  fi
+  mkdir -p "$prueba/QORDA"
+  cp "$root/ejemplos/saga/instituto.xml" "$prueba/"
+  wine "$cli" exportar "$prueba/instituto.xml" --carpeta "$prueba/QORDA" | tr -d '\r' | tail -n 1 |
+    grep -qx "Proceso finalizado"
+  [ -f "$prueba/QORDA/ASIGT.DBF" ]
+
+  # /D takes no quotes, and Wine quotes an argument with blanks: a name without.
+  log "instalador: /S /D=C:\\MirvanePrueba, luego el desinstalador /S"
+  local destino="$drive/MirvanePrueba"
+  rm -rf "$destino"
+  mkdir -p "$destino"
+  # Mirvane's own files, which the uninstaller must leave.
+  printf '[Transformadores]\r\nTransformado=0\r\n' >"$destino/Mirvane.ini"
+  printf 'MZ' >"$destino/Mirvane.exe"
+  wine "$build/Pontexa-$v-instalar.exe" /S '/D=C:\MirvanePrueba'
+  esperar "$destino/Desinstalar Pontexa.exe" || { echo "El instalador no ha terminado" >&2; exit 1; }
+  local instalados=(pontexa-cli.exe SAGA.chm LÉAME.txt "Desinstalar Pontexa.exe")
+  [ -f "$build/app/Pontexa.exe" ] && instalados+=(Pontexa.exe)
+  for archivo in "${instalados[@]}"; do
+    [ -f "$destino/$archivo" ] || { echo "El instalador no ha puesto $archivo" >&2; exit 1; }
+  done
+  cmp "$destino/SAGA.chm" "$build/ayuda/SAGA.chm"
+  local clave='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Pontexa'
+  wine reg query "$clave" /v DisplayName >/dev/null 2>&1 ||
+    { echo "El instalador no ha registrado su desinstalador" >&2; exit 1; }
+  wine "$destino/pontexa-cli.exe" --help >/dev/null
+  wine "$destino/Desinstalar Pontexa.exe" /S
+  for archivo in "${instalados[@]}"; do
+    esperar ! "$destino/$archivo" || { echo "El desinstalador ha dejado $archivo" >&2; exit 1; }
+  done
+  if wine reg query "$clave" >/dev/null 2>&1; then
+    echo "El desinstalador ha dejado su clave en el registro" >&2
+    exit 1
+  fi
+  [ -f "$destino/Mirvane.ini" ] && [ -f "$destino/Mirvane.exe" ] ||
+    { echo "El desinstalador ha borrado archivos de Mirvane" >&2; exit 1; }
+  rm -rf "$destino" "$prueba"
+  log "distribución probada: Pontexa-$v-win64.zip y Pontexa-$v-instalar.exe"
+}
+
 main() {
   local etapas=("$@")
   ((${#etapas[@]})) || etapas=("${ETAPAS[@]}")
@@ -150,7 +255,7 @@ main() {
   for etapa in "${etapas[@]}"; do
     declare -F "etapa_$etapa" >/dev/null || { echo "windows.sh: etapa desconocida: $etapa" >&2; exit 2; }
     # Stages that run Windows programs need the prefix and its server.
-    case "$etapa" in pruebas|comparar*) [[ " ${etapas[*]} " == *" wine "* ]] || etapa_wine ;; esac
+    case "$etapa" in pruebas|comparar*|distribucion_wine) [[ " ${etapas[*]} " == *" wine "* ]] || etapa_wine ;; esac
     local t=$SECONDS
     "etapa_$etapa"
     log "etapa $etapa: $((SECONDS - t)) s"

@@ -1,5 +1,9 @@
-// The help file on Linux: a CHM viewer if one is installed, else whatever
-// the desktop opens the file with.
+// The help file on Linux: a CHM viewer if one is installed; else the same
+// pages as HTML (ayuda/ beside the file) in the user's browser; else whatever
+// the desktop opens the CHM with.
+
+#include <filesystem>
+#include <system_error>
 
 #include <QDesktopServices>
 #include <QProcess>
@@ -22,6 +26,10 @@ void AyudaHtml::Abrir(const int*) const {
     const QString programa = QStandardPaths::findExecutable(QLatin1String(visor));
     if (!programa.isEmpty() && QProcess::startDetached(programa, QStringList{ruta})) return;
   }
+  std::error_code error;
+  const std::filesystem::path pagina = archivo_.parent_path() / "ayuda" / "index.htm";
+  if (std::filesystem::is_regular_file(pagina, error) && QDesktopServices::openUrl(QUrl::fromLocalFile(TextoDe(pagina))))
+    return;
   if (!QDesktopServices::openUrl(QUrl::fromLocalFile(ruta))) {
     throw pontexa::Error("No hay ningún programa para mostrar el archivo de ayuda " + platform::Quoted(archivo_));
   }

@@ -84,4 +84,18 @@ TEST(Ayuda, MissingFileIsNamedForBothRequests) {
   }
 }
 
+// The package installs the executables in bin/ and the help in share/pontexa/.
+TEST(Ayuda, FoundBesideTheProgramElseInTheInstalledShare) {
+  TempFolder carpeta;
+  const fs::path junto = carpeta / "bin" / "SAGA.chm";
+  const fs::path compartido = carpeta / "share" / "pontexa" / "SAGA.chm";
+  EXPECT_EQ(UbicarAyuda(junto), junto);  // neither: named as the program looks for it
+  fs::create_directories(compartido.parent_path());
+  pontexa::testing::WriteBytes(compartido, "ITSF");
+  EXPECT_EQ(UbicarAyuda(junto), compartido);
+  fs::create_directories(junto.parent_path());
+  pontexa::testing::WriteBytes(junto, "ITSF");
+  EXPECT_EQ(UbicarAyuda(junto), junto);
+}
+
 }  // namespace
