@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/error.h"
+
 namespace pontexa::platform {
 
 // Reads a whole file. Throws pontexa::Error naming the file on failure, also
@@ -32,6 +34,12 @@ std::filesystem::path FinalTarget(const std::filesystem::path& path);
 // a folder or other non-regular file, read-only, immutable or append-only,
 // or (on Windows) open in another program. A missing file passes.
 void RequireReplaceable(const std::filesystem::path& path);
+
+// What RequireReplaceable throws for a file another program has open.
+class FileInUseError : public Error {
+ public:
+  using Error::Error;
+};
 
 // A new file written in place: write, then Close() flushes it to disk.
 // The destructor closes without flushing and removes the file when Close()
