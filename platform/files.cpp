@@ -487,7 +487,7 @@ void RequireReplaceable(const fs::path& path) {
   const HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | DELETE, 0, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
-    if (GetLastError() == ERROR_SHARING_VIOLATION) throw Error(what + ": está en uso por otro programa");
+    if (GetLastError() == ERROR_SHARING_VIOLATION) throw FileInUseError(what + ": está en uso por otro programa");
     throw Error(what + ": " + ErrnoText(EACCES));
   }
   CloseHandle(handle);

@@ -47,6 +47,12 @@ std::filesystem::path FinalTarget(const std::filesystem::path& path);
 // or (on Windows) open in another program. A missing file passes.
 void RequireReplaceable(const std::filesystem::path& path);
 
+// What RequireReplaceable throws for a file another program has open.
+class FileInUseError : public Error {
+ public:
+  using Error::Error;
+};
+
 // A new file written in place: write, then Close() flushes it to disk.
 // The destructor closes without flushing and removes the file when Close()
 // was never reached, so a failure never leaves a half-written file behind.

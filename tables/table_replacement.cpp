@@ -382,6 +382,8 @@ void TableReplacement::Commit() {
       reals.push_back(real);
       try {
         platform::RequireReplaceable(real);
+      } catch (const platform::FileInUseError&) {
+        throw TableError("La tabla " + entry.table + " está en uso por otro programa");
       } catch (const pontexa::Error& error) {
         throw TableError("No se puede sustituir la tabla " + entry.table + ": " + error.what());
       }
