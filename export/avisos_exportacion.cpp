@@ -1,0 +1,123 @@
+// What the export steps tell an observer: the cases the tables take silently
+// (codes changed, ids that will not come back as they are) and the errors a
+// dry run gathers instead of stopping at the first.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "export/exportador_pasos.h"
+#include "export/lectura.h"
+#include "text/cp1252.h"
+#include "text/numbers.h"
+
+namespace pontexa::exportacion {
+namespace {
+
+// IDSAGA of every table keeps this many characters.
+constexpr std::size_t kLargoIdSaga = 60;
+// What a byte that is not valid in the file's encoding was read as.
+constexpr std::string_view kCaracterSustituto = "\xEF\xBF\xBD";
+
+std::string Numero(std::size_t n) { return text::FormatInteger(static_cast<std::int64_t>(n)); }
+
+std::string Donde(const saga::Element& elemento, const Posicion& posicion) {
+  std::string texto = std::string(posicion.elemento) + " número " + Numero(posicion.numero);
+  if (!posicion.contexto.empty()) texto += " " + posicion.contexto;
+  return texto + " (línea " + Numero(elemento.Line()) + ")";
+}
+
+std::vector<Dato> Ubicacion(const saga::Element& elemento, const Posicion& posicion) {
+  return {DatoTexto("elemento", std::string(posicion.elemento)), DatoNumero("numero", posicion.numero),
+          DatoNumero("linea", elemento.Line())};
+}
+
+}  // namespace
+
+void Exportador::Notificar(std::string tipo, std::string mensaje, std::vector<Dato> datos) {
+  observador_->Avisar({std::move(tipo), std::move(mensaje), std::move(datos)});
+}
+
+void Exportador::Fallar(const ExportError& error, std::string tipo, std::vector<Dato> datos) {
+  if (observador_ && observador_->Fallar({std::move(tipo), error.what(), std::move(datos)})) return;
+  throw error;
+}
+
+std::string Exportador::IdQueFalta(const saga::Element& elemento, const Posicion& posicion) {
+  try {
+    IdObligatorio(documento_, elemento, posicion);
+  } catch (const ExportError& error) {
+    Fallar(error, "falta_id", Ubicacion(elemento, posicion));
+  }
+  return {};
+}
+
+void Exportador::RevisarElemento(std::string_view tabla, const saga::Element& elemento, const Posicion& posicion,
+                                 const std::string& id, IdsVistos& vistos) {
+  std::vector<Dato> datos = Ubicacion(elemento, posicion);
+  datos.insert(datos.begin(), DatoTexto("tabla", std::string(tabla)));
+  datos.push_back(DatoTexto("idsaga", text::AnsiToUtf8(id)));
+  const std::string donde = Donde(elemento, posicion);
+
+  const std::optional<std::string> original = elemento.AttributeUtf8("id");
+  if (original) {
+    for (const char* atributo : {"id", "name"}) {
+      const std::optional<std::string> valor = elemento.AttributeUtf8(atributo);
+      if (valor && valor->find(kCaracterSustituto) != std::string::npos) {
+        std::vector<Dato> d = datos;
+        d.push_back(DatoTexto("atributo", atributo));
+        Notificar("texto_no_valido",
+                  "El atributo " + std::string(atributo) + " de " + donde +
+                      " tiene bytes que no son válidos en la codificación del archivo; se escriben como '?'",
+                  std::move(d));
+      }
+    }
+    // What IDSAGA gives back to the import, compared with what the file says.
+    const std::string vuelta = text::AnsiToUtf8(id.substr(0, std::min(id.size(), kLargoIdSaga)));
+    if (vuelta != *original && id.size() <= kLargoIdSaga) {
+      std::vector<Dato> d = datos;
+      d.push_back(DatoTexto("original", *original));
+      Notificar("id_no_representable",
+                "El id '" + *original + "' de " + donde + " vuelve a SAGA como '" + vuelta +
+                    "' (Windows-1252 no tiene algún carácter, o tiene blancos en los extremos)",
+                std::move(d));
+    }
+  }
+  if (id.size() > kLargoIdSaga) {
+    Notificar("id_demasiado_largo",
+              "El id " + Citar(id) + " de " + donde + " tiene " + Numero(id.size()) + " caracteres; IDSAGA guarda " +
+                  Numero(kLargoIdSaga) + ", así que no se encontrará y vuelve a SAGA recortado",
+              std::move(datos));
+    return;  // a cut id is judged as such only
+  }
+  const auto [anterior, nuevo] = vistos.emplace(id, posicion.numero);
+  if (!nuevo) {
+    datos.push_back(DatoNumero("primero", anterior->second));
+    Notificar("id_repetido",
+              "El id " + Citar(id) + " de " + donde + " ya lo tiene el elemento número " + Numero(anterior->second) +
+                  " de la misma lista; las asignaciones usarán el primero",
+              std::move(datos));
+  }
+}
+
+void Exportador::RevisarCodigo(std::string_view tabla, const std::string& id, const std::string& nombre,
+                               const std::string& propuesto, const std::string& codigo) {
+  if (propuesto == codigo) return;
+  Notificar("codigo_cambiado",
+            "En " + std::string(tabla) + ", " + Citar(nombre) + " (id " + Citar(id) + ") recibe el código " +
+                Citar(codigo) + " en lugar de " + Citar(propuesto) + " para que no se repita",
+            {DatoTexto("tabla", std::string(tabla)), DatoTexto("idsaga", text::AnsiToUtf8(id)),
+             DatoTexto("nombre", text::AnsiToUtf8(nombre)), DatoTexto("propuesto", text::AnsiToUtf8(propuesto)),
+             DatoTexto("codigo", text::AnsiToUtf8(codigo))});
+}
+
+void Exportador::RevisarRaiz() {
+  const saga::Element raiz = documento_.DocumentElement();
+  if (!raiz || raiz.Name() == "document") return;
+  Notificar("raiz_no_document",
+            "El elemento raíz es '" + text::AnsiToUtf8(raiz.Name()) +
+                "' y no 'document': las tablas se escriben vacías",
+            {DatoTexto("raiz", text::AnsiToUtf8(raiz.Name()))});
+}
+
+}  // namespace pontexa::exportacion
