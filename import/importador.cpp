@@ -1,13 +1,22 @@
 #include "import/importador.h"
 
 #include "import/importador_core.h"
+#include <algorithm>
+#include <unordered_map>
+
+#include "tables/replacement_pending.h"
 #include "tables/table_replacement.h"
+#include "text/cp1252.h"
+#include "platform/utf8_path.h"
 
 namespace pontexa::importacion {
 
 Importador::Importador(saga::Document& documento, const std::filesystem::path& carpeta,
-                       const text::RegionalSettings& ajustes, const Progreso& progreso)
+                       const text::RegionalSettings& ajustes, const Progreso& progreso, Observador* observador,
+                       std::vector<std::string>* firmas)
     : documento_(documento),
+      observador_(observador),
+      firmas_(firmas),
       ajustes_(ajustes),
       progreso_(progreso),
       wwTableNomAsg(carpeta, "ASIGNOMT", ajustes),
@@ -36,19 +45,115 @@ ResumenImportacion Importador::Ejecutar() {
   return resumen_;
 }
 
+void Importador::Notificar(std::string tipo, std::string mensaje, std::vector<Dato> datos) {
+  observador_->Avisar({std::move(tipo), std::move(mensaje), std::move(datos)});
+}
+
+std::string FirmaDeEntrada(std::string_view dia, std::string_view intervalo, std::string_view asignatura,
+                           std::string_view grupo, std::string_view profesor, std::string_view aula) {
+  constexpr char kSeparador = '\x1F';
+  std::string firma;
+  for (std::string_view parte : {dia, intervalo, asignatura, grupo, profesor}) {
+    firma += parte;
+    firma += kSeparador;
+  }
+  firma += aula;
+  return firma;
+}
+
+namespace {
+
+std::string IdDe(const saga::Element& contenedor, std::string_view ruta) {
+  const std::vector<saga::Element> elementos = contenedor.SelectNodes(ruta);
+  return elementos.empty() ? std::string() : elementos.front().Attribute("id").value_or(std::string());
+}
+
+// The inputs of the sections the file holds now, as FirmaDeEntrada.
+std::vector<std::string> FirmasActuales(const saga::Document& documento) {
+  std::vector<std::string> firmas;
+  const saga::Element raiz = documento.DocumentElement();
+  if (!raiz) return firmas;
+  for (const saga::Element& horario : raiz.SelectNodes(std::string(kSeccionHorarios) + "/time-table")) {
+    std::unordered_map<std::string, std::string> asignaturaDe;
+    for (const saga::Element& actividad : horario.SelectNodes("activities/activity")) {
+      asignaturaDe.emplace(actividad.Attribute("id").value_or(std::string()),
+                           actividad.Attribute("subject").value_or(std::string()));
+    }
+    for (const saga::Element& entrada : horario.SelectNodes("inputs/input")) {
+      const std::string actividad = entrada.Attribute("activity").value_or(std::string());
+      const auto asignatura = asignaturaDe.find(actividad);
+      firmas.push_back(FirmaDeEntrada(entrada.Attribute("day").value_or(std::string()),
+                                      entrada.Attribute("interval").value_or(std::string()),
+                                      asignatura != asignaturaDe.end() ? asignatura->second : actividad,
+                                      IdDe(entrada, "groups/group"), IdDe(entrada, "members/member"),
+                                      IdDe(entrada, "locations/location")));
+    }
+  }
+  return firmas;
+}
+
+CambiosHorario Comparar(std::vector<std::string> antes, std::vector<std::string> despues) {
+  CambiosHorario cambios{antes.size(), despues.size(), 0, 0};
+  std::sort(antes.begin(), antes.end());
+  std::sort(despues.begin(), despues.end());
+  std::size_t i = 0, j = 0;
+  while (i < antes.size() || j < despues.size()) {
+    if (j == despues.size() || (i < antes.size() && antes[i] < despues[j])) {
+      ++cambios.quitadas;
+      ++i;
+    } else if (i == antes.size() || despues[j] < antes[i]) {
+      ++cambios.anadidas;
+      ++j;
+    } else {
+      ++i;
+      ++j;
+    }
+  }
+  return cambios;
+}
+
+}  // namespace
+
 ResumenImportacion Importar(saga::Document& documento, const std::filesystem::path& carpeta,
-                            const text::RegionalSettings& ajustes, const Progreso& progreso) {
+                            const text::RegionalSettings& ajustes, const Progreso& progreso, Observador* observador) {
   // A crashed export may have left its tables half switched; finish that first.
   tables::RecoverInterruptedReplacement(carpeta);
-  return Importador(documento, carpeta, ajustes, progreso).Ejecutar();
+  return Importador(documento, carpeta, ajustes, progreso, observador).Ejecutar();
 }
 
 ResumenImportacion ImportarArchivo(const std::filesystem::path& archivo, const std::filesystem::path& carpeta,
-                                   const text::RegionalSettings& ajustes, const Progreso& progreso) {
+                                   const text::RegionalSettings& ajustes, const Progreso& progreso,
+                                   Observador* observador) {
   saga::Document documento = CargarParaImportar(archivo);
-  const ResumenImportacion resumen = Importar(documento, carpeta, ajustes, progreso);
+  const ResumenImportacion resumen = Importar(documento, carpeta, ajustes, progreso, observador);
   documento.Save();
   return resumen;
+}
+
+ComprobacionImportacion ComprobarImportacion(const std::filesystem::path& archivo,
+                                             const std::filesystem::path& carpeta,
+                                             const text::RegionalSettings& ajustes, Observador& observador) {
+  ComprobacionImportacion comprobacion;
+  if (tables::ReplacementPending(carpeta)) {
+    observador.Avisar({"reemplazo_pendiente",
+                       "En la carpeta " + platform::Quoted(carpeta) +
+                           " quedó a medias una sustitución de tablas; la importación real la completará antes de "
+                           "leerlas, así que lee tablas distintas de las que se han comprobado aquí",
+                       {DatoTexto("carpeta", platform::Utf8(carpeta))}});
+  }
+  try {
+    // Loaded whole (not as CargarParaImportar does) to compare with the
+    // section it holds; the tree the import works on is the same.
+    saga::Document documento = saga::Document::Load(archivo);
+    const std::vector<std::string> antes = FirmasActuales(documento);
+    std::vector<std::string> despues;
+    comprobacion.resumen = Importador(documento, carpeta, ajustes, {}, &observador, &despues).Ejecutar();
+    comprobacion.cambios = Comparar(antes, std::move(despues));
+    comprobacion.completa = true;
+  } catch (const pontexa::Error& error) {
+    observador.Fallar({"error", error.what()});
+  }
+  return comprobacion;
 }
 
 }  // namespace pontexa::importacion
