@@ -163,12 +163,13 @@ void Exportador::ExportarAsignaciones() {
                   std::move(datos));
       }
       std::optional<std::int32_t> sesiones = TechoDeHoras(valorHoras.value_or(0.0));
-      if (!sesiones) {
+      const bool horasCaben = sesiones.has_value();
+      if (!horasCaben) {
         Fallar(ExportError("Las horas " + Citar(horas) + " de la asignatura " + Citar(idAsignatura) + " (código " +
                            Citar(codAsig) + "), asignada al grupo " + Citar(idGrupo) +
                            ", no caben en un entero de 32 bits; no se ha cambiado ninguna tabla"),
                "horas_fuera_de_rango", datosAsignada(asignada));
-        sesiones = 0;  // only a dry run gets here
+        sesiones = 0;  // only a dry run gets here: the record goes on without hours
       }
       tabla.Append();
       tabla.SetString(casig, codAsig);
@@ -179,7 +180,7 @@ void Exportador::ExportarAsignaciones() {
       tabla.SetString(nivelCampo, nivel);
       tabla.SetString(cursoCampo, curso);
       tabla.SetString(grupoCampo, letra);
-      if (valorHoras) tabla.SetFloat(horasCampo, *valorHoras);
+      if (valorHoras && horasCaben) tabla.SetFloat(horasCampo, *valorHoras);
       tabla.SetString(sesionesCampo, Sesiones(*sesiones));
       tabla.Post();
       Avisar(layout.name, tabla.RecordCount(), total);

@@ -19,6 +19,22 @@ constexpr std::size_t kLargoIdSaga = 60;
 // What a byte that is not valid in the file's encoding was read as.
 constexpr std::string_view kCaracterSustituto = "\xEF\xBF\xBD";
 
+// A text not valid as UTF-8, or holding what the decoding of a broken
+// sequence leaves: the table gets '?' for it.
+bool TextoRoto(std::string_view utf8) {
+  if (utf8.find(kCaracterSustituto) != std::string_view::npos) return true;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    const std::size_t largo = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+    if (largo == 0 || i + largo > utf8.size()) return true;
+    for (std::size_t k = 1; k < largo; ++k) {
+      if ((static_cast<unsigned char>(utf8[i + k]) & 0xC0) != 0x80) return true;
+    }
+    i += largo;
+  }
+  return false;
+}
+
 std::string Numero(std::size_t n) { return text::FormatInteger(static_cast<std::int64_t>(n)); }
 
 std::string Donde(const saga::Element& elemento, const Posicion& posicion) {
@@ -63,7 +79,7 @@ void Exportador::RevisarElemento(std::string_view tabla, const saga::Element& el
   if (original) {
     for (const char* atributo : {"id", "name"}) {
       const std::optional<std::string> valor = elemento.AttributeUtf8(atributo);
-      if (valor && valor->find(kCaracterSustituto) != std::string::npos) {
+      if (valor && TextoRoto(*valor)) {
         std::vector<Dato> d = datos;
         d.push_back(DatoTexto("atributo", atributo));
         Notificar("texto_no_valido",
@@ -74,7 +90,7 @@ void Exportador::RevisarElemento(std::string_view tabla, const saga::Element& el
     }
     // What IDSAGA gives back to the import, compared with what the file says.
     const std::string vuelta = text::AnsiToUtf8(id.substr(0, std::min(id.size(), kLargoIdSaga)));
-    if (vuelta != *original && id.size() <= kLargoIdSaga) {
+    if (vuelta != *original && id.size() <= kLargoIdSaga && !TextoRoto(*original)) {
       std::vector<Dato> d = datos;
       d.push_back(DatoTexto("original", *original));
       Notificar("id_no_representable",
