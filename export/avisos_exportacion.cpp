@@ -70,49 +70,56 @@ std::string Exportador::IdQueFalta(const saga::Element& elemento, const Posicion
 
 void Exportador::RevisarElemento(std::string_view tabla, const saga::Element& elemento, const Posicion& posicion,
                                  const std::string& id, IdsVistos& vistos) {
-  std::vector<Dato> datos = Ubicacion(elemento, posicion);
-  datos.insert(datos.begin(), DatoTexto("tabla", std::string(tabla)));
-  datos.push_back(DatoTexto("idsaga", text::AnsiToUtf8(id)));
-  const std::string donde = Donde(elemento, posicion);
+  // Built only for an element that has something to say: most have nothing.
+  auto datos = [&] {
+    std::vector<Dato> d = Ubicacion(elemento, posicion);
+    d.insert(d.begin(), DatoTexto("tabla", std::string(tabla)));
+    d.push_back(DatoTexto("idsaga", text::AnsiToUtf8(id)));
+    return d;
+  };
+  auto donde = [&] { return Donde(elemento, posicion); };
 
   const std::optional<std::string> original = elemento.AttributeUtf8("id");
-  if (original) {
-    for (const char* atributo : {"id", "name"}) {
-      const std::optional<std::string> valor = elemento.AttributeUtf8(atributo);
-      if (valor && TextoRoto(*valor)) {
-        std::vector<Dato> d = datos;
-        d.push_back(DatoTexto("atributo", atributo));
-        Notificar("texto_no_valido",
-                  "El atributo " + std::string(atributo) + " de " + donde +
-                      " tiene bytes que no son válidos en la codificación del archivo; se escriben como '?'",
-                  std::move(d));
-      }
-    }
-    // What IDSAGA gives back to the import, compared with what the file says.
-    const std::string vuelta = text::AnsiToUtf8(id.substr(0, std::min(id.size(), kLargoIdSaga)));
-    if (vuelta != *original && id.size() <= kLargoIdSaga && !TextoRoto(*original)) {
-      std::vector<Dato> d = datos;
+  const bool idRoto = original && TextoRoto(*original);
+  const std::optional<std::string> nombre = elemento.AttributeUtf8("name");
+  const bool nombreRoto = nombre && TextoRoto(*nombre);
+  for (const auto& [atributo, roto] : {std::pair{"id", idRoto}, std::pair{"name", nombreRoto}}) {
+    if (!roto) continue;
+    std::vector<Dato> d = datos();
+    d.push_back(DatoTexto("atributo", atributo));
+    Notificar("texto_no_valido",
+              "El atributo " + std::string(atributo) + " de " + donde() +
+                  " tiene bytes que no son válidos en la codificación del archivo; se escriben como '?'",
+              std::move(d));
+  }
+  // What IDSAGA gives back to the import, compared with what the file says;
+  // a plain ASCII id without blanks at its ends always comes back.
+  if (original && !idRoto && id.size() <= kLargoIdSaga && *original != id) {
+    const std::string vuelta = text::AnsiToUtf8(id);
+    if (vuelta != *original) {
+      std::vector<Dato> d = datos();
       d.push_back(DatoTexto("original", *original));
       Notificar("id_no_representable",
-                "El id '" + *original + "' de " + donde + " vuelve a SAGA como '" + vuelta +
+                "El id '" + *original + "' de " + donde() + " vuelve a SAGA como '" + vuelta +
                     "' (Windows-1252 no tiene algún carácter, o tiene blancos en los extremos)",
                 std::move(d));
     }
   }
   if (id.size() > kLargoIdSaga) {
     Notificar("id_demasiado_largo",
-              "El id " + Citar(id) + " de " + donde + " tiene " + Numero(id.size()) + " caracteres; IDSAGA guarda " +
+              "El id " + Citar(id) + " de " + donde() + " tiene " + Numero(id.size()) + " caracteres; IDSAGA guarda " +
                   Numero(kLargoIdSaga) + ", así que no se encontrará y vuelve a SAGA recortado",
-              std::move(datos));
+              datos());
     return;  // a cut id is judged as such only
   }
   const auto [anterior, nuevo] = vistos.emplace(id, posicion.numero);
   if (!nuevo) {
-    datos.push_back(DatoNumero("primero", anterior->second));
+    std::vector<Dato> d = datos();
+    d.push_back(DatoNumero("primero", anterior->second));
     Notificar("id_repetido",
-              "El id " + Citar(id) + " de " + donde + " ya lo tiene el elemento número " + Numero(anterior->second) +
+              "El id " + Citar(id) + " de " + donde() + " ya lo tiene el elemento número " + Numero(anterior->second) +
                   " de la misma lista; las asignaciones usarán el primero",
-              std::move(datos));
+              std::move(d));
   }
 }
 

@@ -13,7 +13,7 @@ namespace pontexa::importacion {
 
 Importador::Importador(saga::Document& documento, const std::filesystem::path& carpeta,
                        const text::RegionalSettings& ajustes, const Progreso& progreso, Observador* observador,
-                       std::vector<std::string>* firmas)
+                       std::vector<std::uint64_t>* firmas)
     : documento_(documento),
       observador_(observador),
       firmas_(firmas),
@@ -49,28 +49,30 @@ void Importador::Notificar(std::string tipo, std::string mensaje, std::vector<Da
   observador_->Avisar({std::move(tipo), std::move(mensaje), std::move(datos)});
 }
 
-std::string FirmaDeEntrada(std::string_view dia, std::string_view intervalo, std::string_view asignatura,
-                           std::string_view grupo, std::string_view profesor, std::string_view aula) {
-  constexpr char kSeparador = '\x1F';
-  std::string firma;
-  for (std::string_view parte : {dia, intervalo, asignatura, grupo, profesor}) {
-    firma += parte;
-    firma += kSeparador;
+std::uint64_t FirmaDeEntrada(std::string_view dia, std::string_view intervalo, std::string_view asignatura,
+                             std::string_view grupo, std::string_view profesor, std::string_view aula) {
+  // FNV-1a over the parts, each closed by a byte no text holds: two inputs
+  // share a signature only when they agree (collisions aside, which a count
+  // of changes can bear).
+  std::uint64_t firma = 14695981039346656037ull;
+  for (std::string_view parte : {dia, intervalo, asignatura, grupo, profesor, aula}) {
+    for (const char c : parte) firma = (firma ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    firma = (firma ^ 0x1Fu) * 1099511628211ull;
   }
-  firma += aula;
   return firma;
 }
 
 namespace {
 
-std::string IdDe(const saga::Element& contenedor, std::string_view ruta) {
-  const std::vector<saga::Element> elementos = contenedor.SelectNodes(ruta);
-  return elementos.empty() ? std::string() : elementos.front().Attribute("id").value_or(std::string());
+// The id of the first `elemento` in the first `contenedor` of an input.
+std::string IdDe(const saga::Element& entrada, std::string_view contenedor, std::string_view elemento) {
+  const saga::Element primero = entrada.SelectSingleNode(contenedor).SelectSingleNode(elemento);
+  return primero ? primero.Attribute("id").value_or(std::string()) : std::string();
 }
 
 // The inputs of the sections the file holds now, as FirmaDeEntrada.
-std::vector<std::string> FirmasActuales(const saga::Document& documento) {
-  std::vector<std::string> firmas;
+std::vector<std::uint64_t> FirmasActuales(const saga::Document& documento) {
+  std::vector<std::uint64_t> firmas;
   const saga::Element raiz = documento.DocumentElement();
   if (!raiz) return firmas;
   for (const saga::Element& horario : raiz.SelectNodes(std::string(kSeccionHorarios) + "/time-table")) {
@@ -85,14 +87,14 @@ std::vector<std::string> FirmasActuales(const saga::Document& documento) {
       firmas.push_back(FirmaDeEntrada(entrada.Attribute("day").value_or(std::string()),
                                       entrada.Attribute("interval").value_or(std::string()),
                                       asignatura != asignaturaDe.end() ? asignatura->second : actividad,
-                                      IdDe(entrada, "groups/group"), IdDe(entrada, "members/member"),
-                                      IdDe(entrada, "locations/location")));
+                                      IdDe(entrada, "groups", "group"), IdDe(entrada, "members", "member"),
+                                      IdDe(entrada, "locations", "location")));
     }
   }
   return firmas;
 }
 
-CambiosHorario Comparar(std::vector<std::string> antes, std::vector<std::string> despues) {
+CambiosHorario Comparar(std::vector<std::uint64_t> antes, std::vector<std::uint64_t> despues) {
   CambiosHorario cambios{antes.size(), despues.size(), 0, 0};
   std::sort(antes.begin(), antes.end());
   std::sort(despues.begin(), despues.end());
@@ -142,13 +144,13 @@ ComprobacionImportacion ComprobarImportacion(const std::filesystem::path& archiv
                        {DatoTexto("carpeta", platform::Utf8(carpeta))}});
   }
   try {
-    // Loaded whole (not as CargarParaImportar does) to compare with the
-    // section it holds; the tree the import works on is the same.
-    saga::Document documento = saga::Document::Load(archivo);
-    const std::vector<std::string> antes = FirmasActuales(documento);
-    std::vector<std::string> despues;
+    // The section the file holds, read once and let go before the import
+    // loads the file as the real run does.
+    std::vector<std::uint64_t> antes = FirmasActuales(saga::Document::LoadForReading(archivo));
+    saga::Document documento = CargarParaImportar(archivo);
+    std::vector<std::uint64_t> despues;
     comprobacion.resumen = Importador(documento, carpeta, ajustes, {}, &observador, &despues).Ejecutar();
-    comprobacion.cambios = Comparar(antes, std::move(despues));
+    comprobacion.cambios = Comparar(std::move(antes), std::move(despues));
     comprobacion.completa = true;
   } catch (const pontexa::Error& error) {
     observador.Fallar({"error", error.what()});

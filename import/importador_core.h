@@ -5,6 +5,7 @@
 // object per import; each step lives in its own file.
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -20,14 +21,14 @@
 namespace pontexa::importacion {
 
 // An input as the comparison of sections sees it.
-std::string FirmaDeEntrada(std::string_view dia, std::string_view intervalo, std::string_view asignatura,
-                           std::string_view grupo, std::string_view profesor, std::string_view aula);
+std::uint64_t FirmaDeEntrada(std::string_view dia, std::string_view intervalo, std::string_view asignatura,
+                             std::string_view grupo, std::string_view profesor, std::string_view aula);
 
 class Importador {
  public:
   Importador(saga::Document& documento, const std::filesystem::path& carpeta,
              const text::RegionalSettings& ajustes, const Progreso& progreso, Observador* observador = nullptr,
-             std::vector<std::string>* firmas = nullptr);
+             std::vector<std::uint64_t>* firmas = nullptr);
 
   // Builds the new section aside and only then puts it in the document in
   // place of the old ones, so a failure leaves the document as it was.
@@ -64,7 +65,7 @@ class Importador {
   Observador* observador_;
   // When set, each input's day, interval, subject, group, teacher and room,
   // for comparing the new section with the old one.
-  std::vector<std::string>* firmas_;
+  std::vector<std::uint64_t>* firmas_;
   // "day|interval" of every interval written, when observing.
   std::unordered_set<std::string> intervalosDefinidos_;
   const text::RegionalSettings ajustes_;
