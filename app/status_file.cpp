@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "platform/error.h"
+#include "platform/file_update.h"
+#include "platform/error_context.h"
 #include "platform/files.h"
 #include "text/numbers.h"
 #include "platform/utf8_path.h"
@@ -140,15 +142,16 @@ std::string PonerValorIni(std::string_view contenido, std::string_view seccion, 
 
 void EscribirEstado(const std::filesystem::path& archivo, std::int32_t estado) {
   try {
+    // Read and computed in full before the file is touched: the in-place
+    // rewrite has no second copy to fall back on.
     std::string contenido;
     std::error_code error;
     if (std::filesystem::exists(archivo, error)) contenido = platform::ReadFile(archivo);
     const std::string texto = PonerValorIni(contenido, kSeccionEstado, kClaveEstado, text::FormatInteger(estado));
-    platform::AtomicFile salida(archivo);
-    salida.Write(texto);
-    salida.Commit();
+    platform::UpdateFile(archivo, texto);
   } catch (const std::exception& fallo) {
-    throw pontexa::Error("No se puede escribir el estado en " + platform::Quoted(archivo) + ": " + fallo.what());
+    throw pontexa::Error(
+        WithContext("No se puede escribir el estado en " + platform::Quoted(archivo), platform::Quoted(archivo), fallo.what()));
   }
 }
 

@@ -22,8 +22,10 @@ inline constexpr std::string_view kClaveEstado = "Transformado";
 std::string PonerValorIni(std::string_view contenido, std::string_view seccion, std::string_view clave,
                           std::string_view valor);
 
-// Writes the status into `archivo` (created when missing), atomically.
-// Throws pontexa::Error naming the file.
+// Writes the status into `archivo` (created when missing): atomically where
+// its folder allows, else rewritten in place, so the status reaches Mirvane
+// from a program folder the user may not write; a link keeps pointing at the
+// file it names. Throws pontexa::Error naming the file.
 void EscribirEstado(const std::filesystem::path& archivo, std::int32_t estado);
 
 }  // namespace pontexa::app

@@ -44,8 +44,8 @@ void TransferenciasDelNucleo::Exportar() {
 
 void TransferenciasDelNucleo::Importar() {
   saga::Document& documento = Documento();
-  importacion::Importar(documento, CarpetaDeIntercambio(), text::RegionalSettings::FromEnvironment());
-  documento.Save();
+  // Saved with the folder still reserved, so no export switches the tables meanwhile.
+  importacion::ImportarYGuardar(documento, CarpetaDeIntercambio(), text::RegionalSettings::FromEnvironment());
 }
 
 }  // namespace pontexa::app

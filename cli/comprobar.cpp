@@ -9,7 +9,7 @@
 #include "import/importador.h"
 #include "platform/utf8_path.h"
 #include "saga/document.h"
-#include "tables/replacement_pending.h"
+#include "tables/table_replacement.h"
 #include "text/numbers.h"
 
 namespace fs = std::filesystem;
@@ -174,7 +174,7 @@ bool Previas(const fs::path& archivo, const fs::path& carpeta, Recopilador& reco
 void ComprobarExportar(const fs::path& archivo, const fs::path& carpeta, Recopilador& recopilador,
                        Informe& informe) {
   if (!Previas(archivo, carpeta, recopilador)) return;
-  if (tables::ReplacementPending(carpeta)) {
+  if (tables::InterruptedReplacementPending(carpeta)) {
     recopilador.Avisar({"reemplazo_pendiente",
                         "En la carpeta " + platform::Quoted(carpeta) +
                             " quedó a medias una sustitución de tablas; la exportación real la completará primero",

@@ -1,5 +1,6 @@
 // pontexa-cli: the export and the import without a window, for scripts.
 
+#include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -12,7 +13,9 @@
 #include "cli/comprobar.h"
 #include "export/exportador.h"
 #include "import/importador.h"
+#include "platform/console.h"
 #include "platform/error.h"
+#include "platform/system_errors.h"
 #include "saga/document.h"
 #include "tables/exchange_folder.h"
 #include "text/numbers.h"
@@ -33,17 +36,18 @@ constexpr std::string_view kUsage =
     "     pontexa-cli comprobar exportar|importar ARCHIVO.xml [--carpeta DIR] [--formato texto|json]\n"
     "\n"
     "  exportar   escribe en la carpeta de intercambio las tablas ASIGNOMT, PROFT,\n"
-    "             AULAT, GRUPOST, ASIGT y DIASHORAST (vacia) a partir del archivo de SAGA\n"
-    "  importar   reescribe la seccion time-tables del archivo de SAGA a partir de\n"
+    "             AULAT, GRUPOST, ASIGT y DIASHORAST (vacía) a partir del archivo de SAGA\n"
+    "  importar   reescribe la sección time-tables del archivo de SAGA a partir de\n"
     "             DIASHORAST, SOLUC y las tablas exportadas\n"
     "\n"
-    "  comprobar  dice lo que haria exportar o importar y lo que se perderia, sin\n"
-    "             escribir nada; estado 0 si funcionaria, 1 si fallaria\n"
+    "  comprobar  dice lo que haría exportar o importar y lo que se perdería, sin\n"
+    "             escribir nada; estado 0 si funcionaría, 1 si fallaría\n"
     "\n"
     "  --carpeta DIR  carpeta de intercambio; sin ella, la que representa C:\\QORDA\n"
     "  --formato F    informe de comprobar en texto (por defecto) o json\n"
     "  --avisos       tras exportar o importar, escribe en stderr lo que se ha perdido\n"
-    "  --help         muestra este texto\n";
+    "  --help         muestra este texto\n"
+    "  --version      muestra la versión del programa\n";
 
 struct Arguments {
   bool check = false;  // comprobar
@@ -89,7 +93,7 @@ std::optional<Arguments> Parse(const std::vector<std::string>& args, std::string
       }
       parsed.format = value == "json" ? cli::Formato::Json : cli::Formato::Texto;
     } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
-      problem = "opcion desconocida: " + arg;
+      problem = "opción desconocida: " + arg;
       return std::nullopt;
     } else {
       positional.push_back(arg);
@@ -122,7 +126,8 @@ int Run(const Arguments& args) {
     return cli::Comprobar(args.direction, args.file, folder, args.format, std::cout);
   }
   std::error_code error;
-  if (!fs::is_regular_file(args.file, error)) {
+  // Something there that is no file (a folder, a FIFO) gets the reader's own message, naming it.
+  if (!fs::exists(fs::status(args.file, error))) {
     PrintError("No existe archivo");
     return kExitFailure;
   }
@@ -135,16 +140,20 @@ int Run(const Arguments& args) {
   // --avisos: the real run stops at its first error as without it.
   Recopilador gathered(/*seguirTrasErrores=*/false);
   Observador* observer = args.warnings ? &gathered : nullptr;
+  tables::LockWait wait;
+  wait.onWaiting = [](const std::string& message) { std::cerr << message << std::endl; };
 
   if (args.direction == "exportar") {
     const saga::Document document = saga::Document::LoadForReading(args.file);
-    const exportacion::ResumenExportacion summary = exportacion::Exportar(document, folder, settings, {}, observer);
+    const exportacion::ResumenExportacion summary =
+        exportacion::Exportar(document, folder, settings, {}, wait, observer);
     for (const auto& [table, records] : summary.registros) {
       std::cout << table << ": " << records << (records == 1 ? " registro" : " registros") << '\n';
     }
   } else {
-    const importacion::ResumenImportacion summary = importacion::ImportarArchivo(args.file, folder, settings, {}, observer);
-    std::cout << "time-tables: " << summary.dias << " dias, " << summary.intervalos << " intervalos, "
+    const importacion::ResumenImportacion summary =
+        importacion::ImportarArchivo(args.file, folder, settings, {}, wait, observer);
+    std::cout << "time-tables: " << summary.dias << " días, " << summary.intervalos << " intervalos, "
               << summary.grupos << " grupos, " << summary.miembros << " profesores, " << summary.actividades
               << " actividades, " << summary.entradas << " sesiones\n";
   }
@@ -153,13 +162,38 @@ int Run(const Arguments& args) {
   return kExitOk;
 }
 
+// A run whose output was lost has failed, whatever it did: scripts read that
+// output. Said on stderr when stderr still works.
+int Finish(int code) {
+  // A write that failed earlier (at an endl) left its reason in errno.
+  int outputError = std::cout.good() ? 0 : errno;
+  if (outputError == 0) {
+    errno = 0;
+    std::cout.flush();
+    std::fflush(stdout);
+    outputError = errno;
+  }
+  const bool outputWritten = std::cout.good() && !std::ferror(stdout);
+  if (!outputWritten) {
+    std::cerr << "pontexa-cli: no se puede escribir la salida: "
+              << platform::ErrnoText(outputError != 0 ? outputError : EIO) << '\n';
+  }
+  std::cerr.flush();
+  const bool errorsWritten = std::cerr.good() && std::fflush(stderr) == 0 && !std::ferror(stderr);
+  return outputWritten && errorsWritten ? code : (code == kExitOk ? kExitFailure : code);
+}
+
 }  // namespace
 
-int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
+// Everything but the final check of the output.
+static int RunCli(const std::vector<std::string>& args) {
   for (const std::string& arg : args) {
     if (arg == "--help" || arg == "-h") {
       std::cout << kUsage;
+      return kExitOk;
+    }
+    if (arg == "--version") {
+      std::cout << "pontexa-cli " << PONTEXA_VERSION << '\n';
       return kExitOk;
     }
   }
@@ -177,4 +211,9 @@ int main(int argc, char** argv) {
     PrintError(failure.what());
   }
   return kExitFailure;
+}
+
+int main(int argc, char** argv) {
+  platform::UseUtf8Output();
+  return Finish(RunCli(platform::CommandLineArguments(argc, argv)));
 }

@@ -43,7 +43,11 @@ void EjecutarPasos(Exportador& exportador) {
 }  // namespace
 
 ResumenExportacion Exportar(const saga::Document& documento, const std::filesystem::path& carpeta,
-                            const text::RegionalSettings& ajustes, const Progreso& progreso, Observador* observador) {
+                            const text::RegionalSettings& ajustes, const Progreso& progreso,
+                            const tables::LockWait& espera, Observador* observador) {
+  // One transfer at a time in the folder, from the recovery to the switch.
+  const tables::TransferLock reserva =
+      tables::TransferLock::ForExchangeFolder(carpeta, tables::TransferLock::Use::Write, espera);
   // The new tables are built aside; until Commit() the folder keeps the old ones.
   tables::TableReplacement reemplazo(carpeta);
   Exportador exportador(documento, reemplazo, ajustes, progreso, observador);

@@ -67,7 +67,9 @@ class BuscadorActividades {
   }
 
   // The position in the working lists of the subject code's activity, or
-  // nothing when no activity has its key.
+  // nothing when no activity has its key. Every code that is a COD of
+  // ASIGNOMT has one (the activities are made from those rows), so nothing
+  // means the code is missing from ASIGNOMT.
   std::optional<std::size_t> Posicion(const std::string& asignatura) {
     const std::size_t numero = asignaturas_.Anadir(asignatura);
     if (numero == posiciones_.size()) {
@@ -158,8 +160,10 @@ void Importador::EscribirEntradas() {
     const std::string codigoAsignatura = asig.AsString();
     const std::optional<std::size_t> posicion = actividades.Posicion(codigoAsignatura);
     if (!posicion) {
-      // What the list lookup reports for a key it does not hold.
-      Fallar(pontexa::Error("List index out of bounds (" + text::FormatInteger(-1) + ")"), "asignatura_sin_actividad",
+      Fallar(pontexa::Error("El registro " + text::FormatInteger(static_cast<std::int64_t>(soluc.RecordNumber())) +
+                            " de " + soluc.Name() + " tiene la asignatura '" + text::AnsiToUtf8(codigoAsignatura) +
+                            "', que no está en " + wwTableNomAsg.Name()),
+             "asignatura_sin_actividad",
              {DatoTexto("tabla", "SOLUC"), DatoTexto("campo", "ASIG"), DatoNumero("registro", soluc.RecordNumber()),
               DatoTexto("valor", text::AnsiToUtf8(codigoAsignatura))});
     } else if (observador_ && !actividades.CodigoConocido(codigoAsignatura)) {

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "tables/replacement_pending.h"
 #include "tables/table_replacement.h"
 #include "text/cp1252.h"
 #include "platform/utf8_path.h"
@@ -116,18 +115,50 @@ CambiosHorario Comparar(std::vector<std::uint64_t> antes, std::vector<std::uint6
 
 }  // namespace
 
-ResumenImportacion Importar(saga::Document& documento, const std::filesystem::path& carpeta,
-                            const text::RegionalSettings& ajustes, const Progreso& progreso, Observador* observador) {
-  // A crashed export may have left its tables half switched; finish that first.
-  tables::RecoverInterruptedReplacement(carpeta);
+namespace {
+
+// The import proper, by the holder of the folder's reservation.
+ResumenImportacion ImportarReservada(saga::Document& documento, const std::filesystem::path& carpeta,
+                                     const text::RegionalSettings& ajustes, const Progreso& progreso,
+                                     Observador* observador) {
+  // A crashed export may have left its tables half switched; finish that
+  // first, where the folder can be written (an import only reads it).
+  if (tables::InterruptedReplacementPending(carpeta)) tables::RecoverInterruptedReplacement(carpeta);
   return Importador(documento, carpeta, ajustes, progreso, observador).Ejecutar();
+}
+
+tables::TransferLock ReservaCarpeta(const std::filesystem::path& carpeta, const tables::LockWait& espera) {
+  return tables::TransferLock::ForExchangeFolder(carpeta, tables::TransferLock::Use::Read, espera);
+}
+
+}  // namespace
+
+ResumenImportacion Importar(saga::Document& documento, const std::filesystem::path& carpeta,
+                            const text::RegionalSettings& ajustes, const Progreso& progreso,
+                            const tables::LockWait& espera, Observador* observador) {
+  const tables::TransferLock reserva = ReservaCarpeta(carpeta, espera);
+  return ImportarReservada(documento, carpeta, ajustes, progreso, observador);
+}
+
+ResumenImportacion ImportarYGuardar(saga::Document& documento, const std::filesystem::path& carpeta,
+                                    const text::RegionalSettings& ajustes, const Progreso& progreso,
+                                    const tables::LockWait& espera) {
+  const tables::TransferLock archivo = tables::TransferLock::ForSagaFile(documento.Path(), espera);
+  const tables::TransferLock reserva = ReservaCarpeta(carpeta, espera);
+  const ResumenImportacion resumen = ImportarReservada(documento, carpeta, ajustes, progreso, {});
+  documento.Save();
+  return resumen;
 }
 
 ResumenImportacion ImportarArchivo(const std::filesystem::path& archivo, const std::filesystem::path& carpeta,
                                    const text::RegionalSettings& ajustes, const Progreso& progreso,
-                                   Observador* observador) {
+                                   const tables::LockWait& espera, Observador* observador) {
+  // Reserved before it is read, so that two imports into one file never
+  // lose one another's work.
+  const tables::TransferLock reservaArchivo = tables::TransferLock::ForSagaFile(archivo, espera);
+  const tables::TransferLock reserva = ReservaCarpeta(carpeta, espera);
   saga::Document documento = CargarParaImportar(archivo);
-  const ResumenImportacion resumen = Importar(documento, carpeta, ajustes, progreso, observador);
+  const ResumenImportacion resumen = ImportarReservada(documento, carpeta, ajustes, progreso, observador);
   documento.Save();
   return resumen;
 }
@@ -136,7 +167,7 @@ ComprobacionImportacion ComprobarImportacion(const std::filesystem::path& archiv
                                              const std::filesystem::path& carpeta,
                                              const text::RegionalSettings& ajustes, Observador& observador) {
   ComprobacionImportacion comprobacion;
-  if (tables::ReplacementPending(carpeta)) {
+  if (tables::InterruptedReplacementPending(carpeta)) {
     observador.Avisar({"reemplazo_pendiente",
                        "En la carpeta " + platform::Quoted(carpeta) +
                            " quedó a medias una sustitución de tablas; la importación real la completará antes de "

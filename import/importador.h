@@ -11,6 +11,7 @@
 #include "platform/avisos.h"
 #include "platform/error.h"
 #include "saga/document.h"
+#include "tables/transfer_lock.h"
 #include "text/numbers.h"
 
 namespace pontexa::importacion {
@@ -41,18 +42,27 @@ inline saga::Document CargarParaImportar(const std::filesystem::path& archivo) {
 
 // Replaces every time-tables child of the document element by one new section
 // built from the tables in `carpeta`. The document is changed in memory only;
-// the caller saves it. Throws pontexa::Error.
+// the caller saves it. Throws pontexa::Error. The folder is reserved while
+// its tables are read; another transfer in it is waited for as `espera` says.
 // An observer hears what the section loses on the way (codes written
 // unchanged, rows that give nothing); the section is the same without one.
 ResumenImportacion Importar(saga::Document& documento, const std::filesystem::path& carpeta,
                             const text::RegionalSettings& ajustes, const Progreso& progreso = {},
-                            Observador* observador = nullptr);
+                            const tables::LockWait& espera = {}, Observador* observador = nullptr);
 
-// Loads `archivo`, imports into it and saves it atomically.
+// Imports into a loaded document and saves it atomically, with the SAGA
+// file's folder entry and the exchange folder reserved until it is saved.
+ResumenImportacion ImportarYGuardar(saga::Document& documento, const std::filesystem::path& carpeta,
+                                    const text::RegionalSettings& ajustes, const Progreso& progreso = {},
+                                    const tables::LockWait& espera = {});
+
+// Loads `archivo`, imports into it and saves it atomically; no other import
+// into the same file, nor transfer in `carpeta`, runs meanwhile.
 ResumenImportacion ImportarArchivo(const std::filesystem::path& archivo,
                                    const std::filesystem::path& carpeta,
                                    const text::RegionalSettings& ajustes,
-                                   const Progreso& progreso = {}, Observador* observador = nullptr);
+                                   const Progreso& progreso = {}, const tables::LockWait& espera = {},
+                                   Observador* observador = nullptr);
 
 // How the new time-tables section differs from the file's: inputs compared by
 // day, interval, subject, group, teacher and room, repeats counted.
@@ -68,9 +78,9 @@ struct ComprobacionImportacion {
 
 // The dry run: loads `archivo` and builds the new section exactly as
 // ImportarArchivo does, then stops before the save; an interrupted
-// replacement of the tables is reported, not finished. Nothing on disk
-// changes. Every warning and the errors that would stop the import go to the
-// observer (none is raised).
+// replacement of the tables is reported, not finished, and no lock file is
+// taken. Nothing on disk changes. Every warning and the errors that would
+// stop the import go to the observer (none is raised).
 ComprobacionImportacion ComprobarImportacion(const std::filesystem::path& archivo,
                                              const std::filesystem::path& carpeta,
                                              const text::RegionalSettings& ajustes, Observador& observador);

@@ -13,7 +13,7 @@ namespace {
 void AbrirConCampos(tables::Table& tabla, std::initializer_list<std::string_view> campos) {
   tabla.Open();
   for (std::string_view campo : campos) {
-    tabla.FieldByName(campo);  // raises the table layer's error naming field and table
+    tabla.ReadableFieldByName(campo);  // raises the table layer's error naming field and table
   }
 }
 

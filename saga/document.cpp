@@ -5,6 +5,7 @@
 
 #include <pugixml.hpp>
 
+#include "platform/error_context.h"
 #include "platform/files.h"
 #include "saga/document_state.h"
 #include "saga/encoding.h"
@@ -312,7 +313,8 @@ void Document::SaveTo(const std::filesystem::path& path) const {
     WriteDocument(*impl_, sink);
     file.Commit();
   } catch (const std::exception& error) {
-    throw DocumentError("No se puede guardar el archivo " + detail::Quoted(path) + ": " + error.what());
+    throw DocumentError(
+        WithContext("No se puede guardar el archivo " + detail::Quoted(path), detail::Quoted(path), error.what()));
   }
 }
 

@@ -4,6 +4,13 @@
 # timetable Mirvane left in ejemplos/qorda/ and shows the section it wrote.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+
+# The first lines of a long listing. It reads all of its input, so the writer
+# never dies of a closed pipe (which pipefail would turn into a failed run).
+primeras() {
+  sed -n "1,${1}p; $(($1 + 1)){s/.*/.../p}"
+}
+
 "$root/scripts/instalar-dependencias.sh"
 build="$root/build"
 cmake -S "$root" -B "$build" -G Ninja >/dev/null
@@ -20,7 +27,7 @@ for table in ASIGNOMT PROFT AULAT GRUPOST ASIGT DIASHORAST; do
   echo
   echo "== $table.DBF"
   # The tables hold Windows-1252 text.
-  dbfdump "$scratch/QORDA/$table.DBF" | iconv -f WINDOWS-1252 -t UTF-8 | head -n 15
+  dbfdump "$scratch/QORDA/$table.DBF" | iconv -f WINDOWS-1252 -t UTF-8 | primeras 15
 done
 
 if [ -f "$root/ejemplos/qorda/SOLUC.DBF" ]; then
@@ -30,8 +37,8 @@ if [ -f "$root/ejemplos/qorda/SOLUC.DBF" ]; then
   echo "== pontexa-cli importar instituto.xml --carpeta $scratch/QORDA"
   "$cli" importar "$scratch/instituto.xml" --carpeta "$scratch/QORDA"
   echo
-  echo "== time-tables de instituto.xml (primeras lineas)"
-  xmllint --xpath '/document/time-tables' "$scratch/instituto.xml" | xmllint --format --encode UTF-8 - | head -n 60
+  echo "== time-tables de instituto.xml (primeras líneas)"
+  xmllint --xpath '/document/time-tables' "$scratch/instituto.xml" | xmllint --format --encode UTF-8 - | primeras 60
 fi
 echo
 echo "Resultado en $scratch"

@@ -16,9 +16,17 @@ for package in "${packages[@]}"; do
 done
 
 if ((${#missing[@]})); then
-  echo "Instalando: ${missing[*]}"
+  echo "Instalando con apt: ${missing[*]}"
   sudo_cmd=()
   [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # apt's progress is noise on a good run; the log is shown when it fails.
+  log="$(mktemp "${TMPDIR:-/tmp}/pontexa-apt.XXXXXX")"
+  trap 'rm -f "$log"' EXIT
+  if ! { "${sudo_cmd[@]}" apt-get update -qq &&
+         DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
+           -o DPkg::Lock::Timeout=600 "${missing[@]}"; } >"$log" 2>&1; then
+    cat "$log" >&2
+    echo "No se pudo instalar: ${missing[*]}" >&2
+    exit 1
+  fi
 fi

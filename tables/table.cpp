@@ -5,6 +5,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/error_context.h"
 #include "platform/files.h"
 #include "tables/code_pages.h"
 #include "tables/dbf_format.h"
@@ -61,6 +62,17 @@ struct Table::Impl {
   std::unordered_set<std::size_t> walkOnly;
 
   [[noreturn]] void Fail(const std::string& message) const { throw TableError(message); }
+
+  // Checked before the file is opened: a FIFO would hang the open, a folder
+  // would read as nonsense.
+  void RequireRegular(const fs::path& path) const {
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    const std::string named = "La tabla " + name + " ('" + platform::Utf8(path) + "')";
+    if (fs::is_directory(status)) Fail(named + " es una carpeta, no un archivo");
+    if (!error && fs::exists(status) && !fs::is_regular_file(status))
+      Fail(named + " no es un archivo normal (es una tubería, un dispositivo o un socket)");
+  }
 
   void RequireActive() const {
     if (!active) Fail("La tabla " + name + " no está abierta");
@@ -142,12 +154,13 @@ struct Table::Impl {
     if (file) {
       path = *file;
       std::error_code error;
-      if (!fs::is_regular_file(path, error)) Fail("No existe la tabla " + name + " ('" + platform::Utf8(path) + "')");
+      if (!fs::exists(fs::status(path, error))) Fail("No existe la tabla " + name + " ('" + platform::Utf8(path) + "')");
     } else {
       auto found = FindTableFile(folder, name);
       if (!found) Fail("No existe la tabla " + name + " en la carpeta '" + platform::Utf8(folder) + "'");
       path = *found;
     }
+    RequireRegular(path);
     std::optional<platform::FileLock> held;
     std::string content;
     try {
@@ -157,7 +170,7 @@ struct Table::Impl {
     } catch (const TableError&) {
       throw;
     } catch (const pontexa::Error& error) {
-      Fail("No se puede abrir la tabla " + name + ": " + error.what());
+      Fail(WithContext("No se puede abrir la tabla " + name, platform::Quoted(path), error.what()));
     }
     dbf::Header parsed;
     try {
@@ -344,6 +357,15 @@ Field Table::FieldByName(std::string_view name) const {
   const auto index = impl_->FindField(name);
   if (!index) impl_->Fail("Campo '" + text::AnsiToUtf8(name) + "' no encontrado en la tabla " + impl_->name);
   return Field(this, *index);
+}
+
+Field Table::ReadableFieldByName(std::string_view name) const {
+  const Field field = FieldByName(name);
+  const dbf::FieldLayout& layout = impl_->header.fields[field.index_];
+  if (layout.decoding == Decoding::Memo)
+    impl_->Fail("El campo " + layout.name + " de la tabla " + impl_->name + " es de tipo " + std::string(1, layout.type) +
+                " (memo o binario), cuyos valores no se pueden leer");
+  return field;
 }
 
 bool Table::HasField(std::string_view name) const {

@@ -84,6 +84,10 @@ class Table {
   // Letter case ignored; a missing field raises TableError naming field and table.
   Field FieldByName(std::string_view name) const;
   bool HasField(std::string_view name) const;
+  // FieldByName for a field whose values will be read: one of a type this
+  // reader does not read (memo, binary, general; their data lives in another
+  // file) raises TableError naming field and table instead of reading ''.
+  Field ReadableFieldByName(std::string_view name) const;
 
   // The lookup walk: makes the first record (in record order) whose field
   // `keyField`, read with AsString, equals `value` exactly the current record

@@ -47,7 +47,7 @@ TEST_F(ImportarCliTest, WritesTheSectionAndEndsWithProcesoFinalizado) {
   const Salida r = Ejecutar(tmp, Importar());
   EXPECT_EQ(r.codigo, 0) << r.err;
   EXPECT_EQ(r.err, "");
-  EXPECT_THAT(r.out, HasSubstr("time-tables: 5 dias, 30 intervalos, 11 grupos, 24 profesores, 34 actividades, "
+  EXPECT_THAT(r.out, HasSubstr("time-tables: 5 días, 30 intervalos, 11 grupos, 24 profesores, 34 actividades, "
                                "228 sesiones\n"));
   EXPECT_EQ(UltimaLinea(r.out), "Proceso finalizado");
   const std::string despues = pontexa::testing::ReadBytes(saga);

@@ -90,8 +90,9 @@ TEST_F(TodoONadaTest, LaExportacionCompletaReemplazaLasSeisTablas) {
   // Nothing of the work is left beside the tables.
   std::set<std::string> nombres;
   for (const auto& [nombre, bytes] : Contenido(carpeta.Path())) nombres.insert(nombre);
+  // (PONTEXA.BLOQUEO, the transfers' empty lock file, stays with the folder.)
   EXPECT_THAT(nombres, ElementsAre("ASIGNOMT.DBF", "ASIGT.DBF", "AULAT.DBF", "DIASHORAST.DBF", "GRUPOST.DBF",
-                                   "PROFT.DBF", "SOLUC.DBF"));
+                                   "PONTEXA.BLOQUEO", "PROFT.DBF", "SOLUC.DBF"));
 }
 
 struct Fallo {
@@ -145,10 +146,24 @@ TEST_F(TodoONadaTest, UnFalloAntesDeSustituirDejaLasTablasComoEstaban) {
   EsperarSinCambios();
 }
 
-TEST_F(TodoONadaTest, UnFalloAMitadDeLaSustitucionSeCompletaConLasTablasNuevas) {
+TEST_F(TodoONadaTest, UnFalloAMitadDeLaSustitucionDevuelveLasTablasAnteriores) {
   int renombrados = 0;
   {
     faults::Scoped averia([&](faults::Operation operacion, const std::string&) {
+      return operacion == faults::Operation::Rename && ++renombrados == 3;
+    });
+    ExportarYFallar(Saga(kNueva), "quedan las anteriores");
+  }
+  // Never a mix, even before the next run: the old set is back at once.
+  EsperarSinCambios();
+}
+
+TEST_F(TodoONadaTest, UnaSustitucionQueNoSePuedeDeshacerSeCompletaConLasTablasNuevas) {
+  int renombrados = 0, diarios = 0;
+  {
+    faults::Scoped averia([&](faults::Operation operacion, const std::string& ruta) {
+      if (operacion == faults::Operation::Write && ruta.find("PONTEXA.DIARIO") != std::string::npos)
+        return ++diarios > 1;  // the journal that would undo the switch
       return operacion == faults::Operation::Rename && ++renombrados == 3;
     });
     ExportarYFallar(Saga(kNueva), "se completará");

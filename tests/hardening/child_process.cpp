@@ -81,6 +81,10 @@ void ChildProcess::Kill() {
   status_ = Reap(pid_);
 }
 
+void ChildProcess::Signal(int signal) {
+  if (!status_) ::kill(pid_, signal);
+}
+
 bool ChildProcess::Finished() {
   if (status_) return true;
   int status = 0;

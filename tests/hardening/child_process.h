@@ -30,6 +30,7 @@ class ChildProcess {
   // The exit code, or 128 + the signal that ended it.
   int Wait();
   void Kill();  // SIGKILL, then reaps
+  void Signal(int signal);  // sends it, without waiting
   bool Finished();
 
  private:

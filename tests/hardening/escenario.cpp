@@ -8,6 +8,7 @@
 #include "support/temp_folder.h"
 #include "tables/dbf_fixture.h"
 #include "tables/table.h"
+#include "tables/transfer_lock.h"
 #include "text/cp1252.h"
 #include "text/numbers.h"
 
@@ -101,7 +102,9 @@ Instantanea Toma(const fs::path& carpeta) {
   Instantanea todo;
   std::error_code error;
   for (const auto& entrada : fs::directory_iterator(carpeta, error)) {
-    if (entrada.is_regular_file()) todo[entrada.path().filename().string()] = ReadBytes(entrada.path());
+    const std::string nombre = entrada.path().filename().string();
+    // The transfers' lock file stays, empty, as part of the folder.
+    if (entrada.is_regular_file() && nombre != tables::kTransferLockName) todo[nombre] = ReadBytes(entrada.path());
   }
   return todo;
 }
@@ -140,7 +143,7 @@ std::set<std::string> Sobrantes(const fs::path& carpeta, const std::set<std::str
   std::error_code error;
   for (const auto& entrada : fs::directory_iterator(carpeta, error)) {
     const std::string nombre = entrada.path().filename().string();
-    if (!esperados.count(nombre)) sobran.insert(nombre);
+    if (!esperados.count(nombre) && nombre != tables::kTransferLockName) sobran.insert(nombre);
   }
   return sobran;
 }

@@ -118,17 +118,44 @@ TEST_F(ImportEntradas, SubjectKeyIgnoresLetterCase) {
                                              "input3 1 i3 a1 g=g1 m=p1 l=r1"));
 }
 
-TEST_F(ImportEntradas, SubjectInNoActivityStopsTheImport) {
-  mirvane.Soluc({{"1A", "PG", "MAT", "1", "1", "1", "A1"}, {"1A", "PG", "XYZ", "1", "2", "1", "A1"}});
-  saga::Document documento = saga::Document::Parse("<document><time-tables/></document>", "saga.xml");
-  const std::string antes = documento.Serialize();
-  try {
-    importacion::Importar(documento, mirvane.Carpeta(), text::RegionalSettings{','});
-    FAIL() << "no error";
-  } catch (const pontexa::Error& error) {
-    EXPECT_STREQ(error.what(), "List index out of bounds (-1)");
+TEST_F(ImportEntradas, SubjectMissingFromAsignomtStopsTheImportNamingRecordAndCode) {
+  struct Caso {
+    const char* nombre;
+    std::vector<Leccion> filas;
+    std::vector<std::size_t> borrados;  // 0-based
+    const char* mensaje;
+  };
+  const Caso casos[] = {
+      {"second record",
+       {{"1A", "PG", "MAT", "1", "1", "1", "A1"}, {"1A", "PG", "XYZ", "1", "2", "1", "A1"}},
+       {},
+       "El registro 2 de SOLUC tiene la asignatura 'XYZ', que no está en ASIGNOMT"},
+      // Counted as the file counts them, deleted and unplaced records included,
+      // so the number is the one a dBase viewer shows.
+      {"after a deleted and an unplaced record",
+       {{"1A", "PG", "MAT", "1", "1", "1", "A1"}, {"1A", "PG", "MAT", "0", "1", "1", "A1"},
+        {"1A", "PG", "MAT", "1", "3", "1", "A1"}, {"1A", "PG", "QQ", "2", "1", "1", "A1"}},
+       {0},
+       "El registro 4 de SOLUC tiene la asignatura 'QQ', que no está en ASIGNOMT"},
+      {"Windows-1252 code shown in UTF-8",
+       {{"1A", "PG", "F\xCDS", "1", "1", "1", "A1"}},
+       {},
+       "El registro 1 de SOLUC tiene la asignatura 'F\xC3\x8DS', que no está en ASIGNOMT"},
+  };
+  for (const Caso& caso : casos) {
+    std::string bytes = BytesSoluc(caso.filas);
+    for (std::size_t borrado : caso.borrados) MarcarBorrado(bytes, borrado);
+    mirvane.SolucBytes(bytes);
+    saga::Document documento = saga::Document::Parse("<document><time-tables/></document>", "saga.xml");
+    const std::string antes = documento.Serialize();
+    try {
+      importacion::Importar(documento, mirvane.Carpeta(), text::RegionalSettings{','});
+      ADD_FAILURE() << caso.nombre << ": no error";
+    } catch (const pontexa::Error& error) {
+      EXPECT_STREQ(error.what(), caso.mensaje) << caso.nombre;
+    }
+    EXPECT_EQ(documento.Serialize(), antes) << caso.nombre;  // the document is left as it was
   }
-  EXPECT_EQ(documento.Serialize(), antes);  // the document is left as it was
 }
 
 TEST_F(ImportEntradas, UnplacedRowWithUnknownSubjectIsNoError) {

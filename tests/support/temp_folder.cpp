@@ -4,6 +4,8 @@
 #include <random>
 #include <stdexcept>
 
+#include "platform/utf8_path.h"
+
 namespace fs = std::filesystem;
 
 namespace pontexa::testing {
@@ -12,7 +14,7 @@ TempFolder::TempFolder() {
   std::random_device seed;
   std::mt19937_64 random(seed());
   for (int attempt = 0; attempt < 100; ++attempt) {
-    fs::path candidate = fs::temp_directory_path() / ("pontexa-test-" + std::to_string(random() % 1000000000ULL));
+    fs::path candidate = fs::temp_directory_path() / platform::PathFromUtf8("pontexa-test-" + std::to_string(random() % 1000000000ULL));
     if (fs::create_directory(candidate)) {
       path_ = candidate;
       return;
@@ -34,12 +36,12 @@ TempFolder::~TempFolder() {
 void WriteBytes(const fs::path& path, std::string_view bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("cannot write " + path.string());
+  if (!out) throw std::runtime_error("cannot write " + platform::Quoted(path));
 }
 
 std::string ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path.string());
+  if (!in) throw std::runtime_error("cannot read " + platform::Quoted(path));
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/utf8_path.h"
+
 namespace pontexa::testing {
 
 // A fresh folder under the system's temporary folder, removed with its content
@@ -16,7 +18,8 @@ class TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
 
   const std::filesystem::path& Path() const { return path_; }
-  std::filesystem::path operator/(std::string_view name) const { return path_ / std::string(name); }
+  // `name` is UTF-8, as every text of the program.
+  std::filesystem::path operator/(std::string_view name) const { return path_ / platform::PathFromUtf8(name); }
 
  private:
   std::filesystem::path path_;

@@ -6,33 +6,19 @@
 #include <optional>
 #include <string>
 
+#include "platform/utf8_path.h"
+#include "support/environment.h"
 #include "support/temp_folder.h"
 
 namespace pontexa::tables {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ScopedEnv;
 using testing::TempFolder;
 
+// Off Windows, C: stands for a folder the environment names.
 #ifndef _WIN32
-// Sets (or unsets) an environment variable for one test and restores it.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value) setenv(name, value->c_str(), 1);
-    else unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (old_) setenv(name_, old_->c_str(), 1);
-    else unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
 TEST(ExchangeFolder, DriveCComesFromTheEnvironmentInOrder) {
   ScopedEnv home("HOME", "/home/ana");
   {
@@ -55,7 +41,7 @@ TEST(ExchangeFolder, DriveCComesFromTheEnvironmentInOrder) {
 TEST(ExchangeFolder, WindowsPathsFindFoldersInAnyCase) {
   TempFolder drive;
   fs::create_directories(drive / "Qorda" / "SAGA");
-  ScopedEnv unidad("PONTEXA_UNIDAD_C", drive.Path().string());
+  ScopedEnv unidad("PONTEXA_UNIDAD_C", platform::Utf8(drive.Path()));
   EXPECT_EQ(ExchangeFolder(), drive / "Qorda");
   EXPECT_EQ(MapWindowsPath("C:\\QORDA"), drive / "Qorda");
   EXPECT_EQ(MapWindowsPath("c:\\qorda\\saga"), drive / "Qorda" / "SAGA");
@@ -67,9 +53,16 @@ TEST(ExchangeFolder, WindowsPathsFindFoldersInAnyCase) {
 
 TEST(ExchangeFolder, FolderIsNeverCreated) {
   TempFolder drive;
-  ScopedEnv unidad("PONTEXA_UNIDAD_C", drive.Path().string());
+  ScopedEnv unidad("PONTEXA_UNIDAD_C", platform::Utf8(drive.Path()));
   EXPECT_EQ(ExchangeFolder(), drive / "QORDA");
   EXPECT_FALSE(fs::exists(drive / "QORDA"));
+}
+#endif
+
+#ifdef _WIN32
+TEST(ExchangeFolder, IsTheRealQordaOfDriveC) {
+  EXPECT_EQ(platform::Utf8(ExchangeFolder()), "C:\\QORDA");
+  EXPECT_EQ(platform::Utf8(MapWindowsPath("D:\\Datos")), "D:\\Datos");
 }
 #endif
 

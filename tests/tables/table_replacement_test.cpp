@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <set>
 #include <string>
 
@@ -72,10 +73,15 @@ class Replacement : public ::testing::Test {
 };
 
 TEST_F(Replacement, CommitPutsEveryTableInPlace) {
+  const fs::path earlierRun = TableReplacement(folder.Path()).StagingPath("PROFT");
   {
     TableReplacement replacement(folder.Path());
     StageAll(replacement);
-    EXPECT_EQ(replacement.StagingPath("PROFT"), folder / ".PROFT.DBF.pontexa-nuevo");
+    // Named for this run only, so that two runs never share a staging file.
+    const fs::path staging = replacement.StagingPath("PROFT");
+    EXPECT_EQ(staging.parent_path(), folder.Path());
+    EXPECT_TRUE(staging.filename().string().starts_with(".PROFT.DBF.pontexa-nuevo.")) << staging;
+    EXPECT_NE(earlierRun, staging);
     ExpectMarks("viejo");  // staged tables are not seen yet
     replacement.Commit();
   }
@@ -146,12 +152,38 @@ TEST_F(Replacement, FailureBeforeTheJournalLeavesTheOldTables) {
   }
 }
 
-TEST_F(Replacement, FailurePastTheJournalIsFinishedNextTime) {
+// A rename failing after ASIGNOMT was switched: the old set goes back at
+// once, while the cause lasts, and nothing of the run stays behind.
+TEST_F(Replacement, SwitchFailingHalfWayPutsTheOldSetBack) {
   {
     TableReplacement replacement(folder.Path());
     StageAll(replacement);
     faults::Scoped fault([](faults::Operation op, const std::string& path) {
-      return op == faults::Operation::Rename && path.ends_with("PROFT.DBF");
+      return op == faults::Operation::Rename && path.ends_with("/PROFT.DBF");
+    });
+    try {
+      replacement.Commit();
+      FAIL();
+    } catch (const TableError& error) {
+      EXPECT_NE(std::string(error.what()).find("quedan las anteriores"), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(Entries(folder.Path()), kBefore);
+    ExpectMarks("viejo");
+  }
+  EXPECT_EQ(Entries(folder.Path()), kBefore);
+  EXPECT_FALSE(InterruptedReplacementPending(folder.Path()));
+}
+
+// When even the journal that would undo the switch cannot be written, the
+// switch is left to the next run, which finishes it.
+TEST_F(Replacement, SwitchThatCannotBeUndoneIsFinishedNextTime) {
+  {
+    TableReplacement replacement(folder.Path());
+    StageAll(replacement);
+    int journals = 0;
+    faults::Scoped fault([&](faults::Operation op, const std::string& path) {
+      if (op == faults::Operation::Write && path.find("PONTEXA.DIARIO") != std::string::npos) return ++journals > 1;
+      return op == faults::Operation::Rename && path.ends_with("/PROFT.DBF");
     });
     try {
       replacement.Commit();
@@ -160,13 +192,116 @@ TEST_F(Replacement, FailurePastTheJournalIsFinishedNextTime) {
       EXPECT_NE(std::string(error.what()).find("se completará la próxima vez"), std::string::npos) << error.what();
     }
   }
-  // The staging files outlive the object: they are the tables now.
   EXPECT_TRUE(fs::exists(folder / "PONTEXA.DIARIO"));
-  EXPECT_TRUE(fs::exists(folder / ".PROFT.DBF.pontexa-nuevo"));
+  EXPECT_TRUE(InterruptedReplacementPending(folder.Path()));
   { TableReplacement next(folder.Path()); }
   EXPECT_EQ(Entries(folder.Path()), kAfter);
   ExpectMarks("nuevo");
+  EXPECT_FALSE(InterruptedReplacementPending(folder.Path()));
 }
+
+// A crash while the old set was being put back: the journal says so, and
+// the recovery goes on backwards, never forwards into a mix.
+TEST_F(Replacement, RecoveryGoesOnUndoingAnInterruptedUndo) {
+  WriteTable(kProft, folder / ".PROFT.DBF.pontexa-viejo.0123456789abcdef", "viejo");
+  WriteTable(kProft, folder / "PROFT.DBF", "nuevo");  // switched, not yet put back
+  WriteTable(kAulat, folder / ".AULAT.DBF.pontexa-nuevo.0123456789abcdef", "nuevo");  // never switched
+  WriteBytes(folder / "PONTEXA.DIARIO",
+             "PONTEXA-DIARIO 2\nDESHACER\n"
+             "PROFT\t.PROFT.DBF.pontexa-nuevo.0123456789abcdef\tPROFT.DBF\t.PROFT.DBF.pontexa-viejo.0123456789abcdef\t1\n"
+             "AULAT\t.AULAT.DBF.pontexa-nuevo.0123456789abcdef\tAULAT.DBF\t.AULAT.DBF.pontexa-viejo.0123456789abcdef\t1\n");
+  EXPECT_TRUE(InterruptedReplacementPending(folder.Path()));
+  RecoverInterruptedReplacement(folder.Path());
+  EXPECT_EQ(Entries(folder.Path()), kBefore);
+  ExpectMarks("viejo");
+}
+
+// A crash in the middle of the switch, on a file system without hard links:
+// PROFT moved aside and its new file not yet in place. Forward it goes.
+TEST_F(Replacement, RecoveryFinishesASwitchCaughtBetweenItsTwoRenames) {
+  fs::rename(folder / "PROFT.DBF", folder / ".PROFT.DBF.pontexa-viejo.0123456789abcdef");
+  WriteTable(kProft, folder / ".PROFT.DBF.pontexa-nuevo.0123456789abcdef", "nuevo");
+  WriteTable(kAulat, folder / ".AULAT.DBF.pontexa-nuevo.0123456789abcdef", "nuevo");
+  WriteTable(kAsignomt, folder / ".ASIGNOMT.DBF.pontexa-nuevo.0123456789abcdef", "nuevo");
+  WriteBytes(folder / "PONTEXA.DIARIO",
+             "PONTEXA-DIARIO 2\nSUSTITUIR\n"
+             "ASIGNOMT\t.ASIGNOMT.DBF.pontexa-nuevo.0123456789abcdef\tASIGNOMT.DBF\t.ASIGNOMT.DBF.pontexa-viejo.0123456789abcdef\t0\n"
+             "PROFT\t.PROFT.DBF.pontexa-nuevo.0123456789abcdef\tPROFT.DBF\t.PROFT.DBF.pontexa-viejo.0123456789abcdef\t1\n"
+             "AULAT\t.AULAT.DBF.pontexa-nuevo.0123456789abcdef\tAULAT.DBF\t.AULAT.DBF.pontexa-viejo.0123456789abcdef\t1\n");
+  RecoverInterruptedReplacement(folder.Path());
+  EXPECT_EQ(Entries(folder.Path()), kAfter);
+  ExpectMarks("nuevo");
+}
+
+// The causes that would stop a switch half-way are found before anything
+// changes, and the message names the table and the reason.
+TEST_F(Replacement, UnreplaceableTargetStopsTheCommitBeforeAnyChange) {
+  struct Case {
+    const char* what;
+    std::function<void()> make;
+    std::function<void()> undo;
+    const char* reason;
+  };
+  const fs::path aulat = folder / "AULAT.DBF";
+  const std::string aulatBytes = ReadBytes(aulat);
+  const Case cases[] = {
+      {"a folder", [&] { fs::remove(aulat); fs::create_directory(aulat); },
+       [&] { fs::remove(aulat); WriteBytes(aulat, aulatBytes); }, "es una carpeta"},
+      {"read-only", [&] { fs::permissions(aulat, fs::perms::owner_read | fs::perms::group_read); },
+       [&] { fs::permissions(aulat, fs::perms::owner_read | fs::perms::owner_write); }, "solo lectura"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.make();
+    const std::set<std::string> before = Entries(folder.Path());
+    {
+      TableReplacement replacement(folder.Path());
+      StageAll(replacement);
+      try {
+        replacement.Commit();
+        FAIL();
+      } catch (const TableError& error) {
+        EXPECT_NE(std::string(error.what()).find("AULAT"), std::string::npos) << error.what();
+        EXPECT_NE(std::string(error.what()).find(c.reason), std::string::npos) << error.what();
+      }
+    }
+    EXPECT_EQ(Entries(folder.Path()), before);
+    c.undo();
+    ExpectMarks("viejo");
+  }
+}
+
+#ifndef _WIN32  // symbolic links need privileges on Windows
+// A table that is a link keeps its link; the file it names gets the new table.
+TEST_F(Replacement, LinkedTableIsReplacedWhereItIs) {
+  const fs::path elsewhere = folder / "real";
+  fs::create_directory(elsewhere);
+  fs::rename(folder / "AULAT.DBF", elsewhere / "aulas.dbf");
+  fs::create_symlink("real/aulas.dbf", folder / "AULAT.DBF");
+  {
+    TableReplacement replacement(folder.Path());
+    StageAll(replacement);
+    EXPECT_EQ(replacement.StagingPath("AULAT").parent_path(), elsewhere);
+    replacement.Commit();
+  }
+  EXPECT_TRUE(fs::is_symlink(folder / "AULAT.DBF"));
+  ExpectMarks("nuevo");
+  EXPECT_EQ(Entries(elsewhere), std::set<std::string>{"aulas.dbf"});
+
+  // What a run killed while staging leaves beside the linked file goes too.
+  fs::path staging;
+  {
+    TableReplacement killed(folder.Path());
+    staging = killed.StagingPath("AULAT");
+    WriteTable(kAulat, staging, "a medias");
+    fs::copy_file(staging, folder / "keep");
+  }
+  fs::rename(folder / "keep", staging);
+  WriteBytes(elsewhere / "notes.txt", "ajeno");
+  RecoverInterruptedReplacement(folder.Path());
+  EXPECT_EQ(Entries(elsewhere), (std::set<std::string>{"aulas.dbf", "notes.txt"}));
+}
+#endif
 
 TEST_F(Replacement, RecoveryRollsAnInterruptedCommitForward) {
   // A crash right after the journal: every staging file still aside.
