@@ -21,15 +21,20 @@ void Exportador::ExportarAsignaturas() {
   const std::vector<saga::Element> asignaturas = documento_.SelectNodes("/document/subjects/subject");
   tabla.Reserve(asignaturas.size());
   Avisar(layout.name, 0, asignaturas.size());
+  if (Observando()) RevisarRaiz();
+  IdsVistos vistos;
   for (std::size_t i = 0; i < asignaturas.size(); ++i) {
     const saga::Element& asignatura = asignaturas[i];
-    const std::string id = IdObligatorio(documento_, asignatura, {"subject", i + 1});
+    const std::string id = Id(asignatura, [&] { return Posicion{"subject", i + 1}; });
+    if (Observando()) RevisarElemento(layout.name, asignatura, {"subject", i + 1}, id, vistos);
     const std::string nombre = AtributoRecortado(asignatura, "name");
     // `hours` counts only on an element with more than two attributes.
     const std::string leidas = asignatura.AttributeCount() > 2 ? AtributoRecortado(asignatura, "hours") : std::string();
     const std::string horas = leidas.empty() ? std::string(kHorasPorDefecto) : leidas;
 
-    const std::string codigo = codigos.Dar(CodigoAsignatura(nombre));
+    std::string propuesto = CodigoAsignatura(nombre);
+    const std::string codigo = Observando() ? codigos.Dar(propuesto) : codigos.Dar(std::move(propuesto));
+    if (Observando()) RevisarCodigo(layout.name, id, nombre, propuesto, codigo);
 
     tabla.Append();
     tabla.SetString(cod, codigo);

@@ -107,14 +107,23 @@ std::optional<double> FueraDeLosDouble(std::string_view texto, char separador) {
 
 }  // namespace
 
-std::optional<double> HorasComoNumero(std::string_view horas) {
-  if (horas.empty()) return std::nullopt;
+namespace {
+
+std::optional<double> LeerHoras(std::string_view horas) {
   std::string texto(horas);
   std::replace(texto.begin(), texto.end(), '.', ',');
   if (const std::optional<double> valor = text::ParseFloat(texto, ',')) return valor;
-  if (const std::optional<double> extremo = FueraDeLosDouble(texto, ',')) return extremo;
-  return 1.0;
+  return FueraDeLosDouble(texto, ',');
 }
+
+}  // namespace
+
+std::optional<double> HorasComoNumero(std::string_view horas) {
+  if (horas.empty()) return std::nullopt;
+  return LeerHoras(horas).value_or(1.0);
+}
+
+bool HorasSonNumero(std::string_view horas) { return horas.empty() || LeerHoras(horas).has_value(); }
 
 std::optional<std::int32_t> TechoDeHoras(double horas) {
   if (!std::isfinite(horas)) return std::nullopt;

@@ -49,6 +49,10 @@ std::string DescripcionGrupo(std::string_view nombre, std::string_view descripci
 // it is too small). The empty text gives nothing (HORAS stays empty).
 std::optional<double> HorasComoNumero(std::string_view horas);
 
+// Whether HorasComoNumero reads `horas` as the number it says (not the 1 of a
+// text that is no number). The empty text counts as a number.
+bool HorasSonNumero(std::string_view horas);
+
 // The ceiling of the stored hours, or nothing when it does not fit a 32-bit
 // signed integer (NaN and infinities included).
 std::optional<std::int32_t> TechoDeHoras(double horas);

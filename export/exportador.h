@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/avisos.h"
 #include "platform/error.h"
 #include "saga/document.h"
 #include "tables/transfer_lock.h"
@@ -37,9 +38,20 @@ struct ResumenExportacion {
 // ExportarAsignaciones and ExportarDiasHoras in that order and then replaces
 // the six tables of `carpeta` together. Throws pontexa::Error; on any failure
 // the tables in `carpeta` are exactly as they were. The folder is reserved for
-// the whole run; another transfer in it is waited for as `espera` says.
+// the whole run; another transfer in it is waited for as `espera` says. An
+// observer hears what the tables lose on the way; the tables are the same
+// with or without one.
 ResumenExportacion Exportar(const saga::Document& documento, const std::filesystem::path& carpeta,
                             const text::RegionalSettings& ajustes, const Progreso& progreso = {},
-                            const tables::LockWait& espera = {});
+                            const tables::LockWait& espera = {}, Observador* observador = nullptr);
+
+// The dry run: the same six steps, building the tables in a private
+// temporary folder that is removed afterwards, and no replacement; nothing of
+// the exchange folder is touched (not even its lock file, so it does not wait
+// for another transfer). The observer hears every warning and every error
+// that would stop the export (when it asks to go on, all of them). The
+// summary holds what each table would hold when no error was heard.
+ResumenExportacion ComprobarExportacion(const saga::Document& documento, const text::RegionalSettings& ajustes,
+                                        Observador& observador);
 
 }  // namespace pontexa::exportacion

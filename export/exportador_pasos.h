@@ -9,9 +9,13 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "export/codigos.h"
 #include "export/exportador.h"
+#include "export/lectura.h"
+#include "platform/avisos.h"
 #include "saga/document.h"
 #include "tables/dbf_writer.h"
 #include "tables/layouts.h"
@@ -23,7 +27,7 @@ namespace pontexa::exportacion {
 class Exportador {
  public:
   Exportador(const saga::Document& documento, tables::TableReplacement& reemplazo,
-             const text::RegionalSettings& ajustes, const Progreso& progreso);
+             const text::RegionalSettings& ajustes, const Progreso& progreso, Observador* observador = nullptr);
 
   void ExportarAsignaturas();   // ASIGNOMT
   void ExportarProfesores();    // PROFT
@@ -45,7 +49,33 @@ class Exportador {
   void ExportarNombrados(const tables::TableLayout& layout, std::string_view ruta, std::string_view elemento,
                          ListaCodigos codigos, std::string (*codigoDe)(std::string_view nombre));
 
+  // avisos_exportacion.cpp: what the steps tell an observer. Nothing of it
+  // runs without one, so the real export pays nothing for it.
+  bool Observando() const { return observador_ != nullptr; }
+  void Notificar(std::string tipo, std::string mensaje, std::vector<Dato> datos);
+  // Raises `error`, unless the observer gathers every error (a dry run): then
+  // the step goes on as if the value were empty.
+  void Fallar(const ExportError& error, std::string tipo, std::vector<Dato> datos);
+  // The element's trimmed id; a missing one fails as above and reads as ''.
+  template <typename HacerPosicion>
+  std::string Id(const saga::Element& elemento, HacerPosicion hacerPosicion) {
+    if (std::optional<std::string> id = elemento.Attribute("id")) return Recortar(std::move(*id));
+    return IdQueFalta(elemento, hacerPosicion());
+  }
+  std::string IdQueFalta(const saga::Element& elemento, const Posicion& posicion);
+  // When observing: an id that will not come back from IDSAGA as it is, and
+  // one already given by an earlier element of the same list.
+  using IdsVistos = std::unordered_map<std::string, std::size_t>;
+  void RevisarElemento(std::string_view tabla, const saga::Element& elemento, const Posicion& posicion,
+                       const std::string& id, IdsVistos& vistos);
+  // When observing: a code that had to change to stay unique.
+  void RevisarCodigo(std::string_view tabla, const std::string& id, const std::string& nombre,
+                     const std::string& propuesto, const std::string& codigo);
+  // When observing: a document element that is not `document`.
+  void RevisarRaiz();
+
   const saga::Document& documento_;
+  Observador* observador_;
   tables::TableReplacement& reemplazo_;
   text::RegionalSettings ajustes_;
   const Progreso& progreso_;

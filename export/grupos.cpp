@@ -17,15 +17,18 @@ void Exportador::ExportarGrupos() {
   const std::vector<saga::Element> grupos = documento_.SelectNodes("/document/groups/group");
   tabla.Reserve(grupos.size());
   Avisar(layout.name, 0, grupos.size());
+  IdsVistos vistos;
   for (std::size_t i = 0; i < grupos.size(); ++i) {
     const saga::Element& grupo = grupos[i];
-    const std::string id = IdObligatorio(documento_, grupo, {"group", i + 1});
+    const std::string id = Id(grupo, [&] { return Posicion{"group", i + 1}; });
+    if (Observando()) RevisarElemento(layout.name, grupo, {"group", i + 1}, id, vistos);
     const std::string nombre = AtributoRecortado(grupo, "name");
     const std::string turno = TurnoDeRegimen(AtributoRecortado(grupo, "regim"));
     const std::string descripcion = DescripcionGrupo(nombre, PrimerHijoRecortado(grupo));
     // The code works on the uncut level; the table keeps 5 characters of it.
     const PartesGrupo partes = DividirNombreGrupo(nombre);
     const std::string codigo = codigos.Dar(partes.base);
+    if (Observando()) RevisarCodigo(layout.name, id, nombre, partes.base, codigo);
 
     tabla.Append();
     tabla.SetString(abrev, codigo);

@@ -14,11 +14,15 @@ void Exportador::ExportarNombrados(const tables::TableLayout& layout, std::strin
   const std::vector<saga::Element> elementos = documento_.SelectNodes(ruta);
   tabla.Reserve(elementos.size());
   Avisar(layout.name, 0, elementos.size());
+  IdsVistos vistos;
   for (std::size_t i = 0; i < elementos.size(); ++i) {
     const saga::Element& actual = elementos[i];
-    const std::string id = IdObligatorio(documento_, actual, {elemento, i + 1});
+    const std::string id = Id(actual, [&] { return Posicion{elemento, i + 1}; });
+    if (Observando()) RevisarElemento(layout.name, actual, {elemento, i + 1}, id, vistos);
     const std::string nombre = PrimerHijoRecortado(actual);
-    const std::string codigo = codigos.Dar(codigoDe(nombre));
+    std::string propuesto = codigoDe(nombre);
+    const std::string codigo = Observando() ? codigos.Dar(propuesto) : codigos.Dar(std::move(propuesto));
+    if (Observando()) RevisarCodigo(layout.name, id, nombre, propuesto, codigo);
 
     tabla.Append();
     tabla.SetString(abrev, codigo);

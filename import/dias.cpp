@@ -12,6 +12,7 @@
 
 #include "import/importador_core.h"
 #include "import/reglas.h"
+#include "text/cp1252.h"
 
 namespace pontexa::importacion {
 
@@ -42,14 +43,31 @@ void Importador::EscribirDias() {
   const tables::Field horaDesde = tabla.FieldByName("HORADESDE");
   const tables::Field horaHasta = tabla.FieldByName("HORAHASTA");
 
+  // A row whose day or interval number gives no element, for the observer.
+  auto fueraDeRango = [&](std::string_view campo, const tables::Field& valor, int maximo) {
+    Notificar("dia_u_hora_fuera_de_rango",
+              "El registro " + text::FormatInteger(static_cast<std::int64_t>(tabla.RecordNumber())) +
+                  " de DIASHORAST tiene " + std::string(campo) + " '" + text::AnsiToUtf8(valor.AsString()) +
+                  "', que no es un número de 1 a " + text::FormatInteger(maximo) + ": no da ningún " +
+                  (campo == "DIA" ? "día" : "intervalo"),
+              {DatoTexto("tabla", "DIASHORAST"), DatoTexto("campo", std::string(campo)),
+               DatoNumero("registro", tabla.RecordNumber()), DatoTexto("valor", text::AnsiToUtf8(valor.AsString()))});
+  };
+
   std::array<Dia, kDias + 1> porDia;
   for (tabla.First(); !tabla.Eof(); tabla.Next()) {
     const int d = NumeroExacto(dia.AsString(), kDias);
-    if (d == 0) continue;
+    if (d == 0) {
+      if (observador_) fueraDeRango("DIA", dia, kDias);
+      continue;
+    }
     Dia& destino = porDia[d];
     if (!destino.nombre) destino.nombre = textoDia.AsString();
     const int n = NumeroExacto(hora.AsString(), kIntervalos);
-    if (n == 0) continue;
+    if (n == 0) {
+      if (observador_) fueraDeRango("HORA", hora, kIntervalos);
+      continue;
+    }
     destino.intervalos[n].push_back({horaDesde.AsString(), horaHasta.AsString()});
   }
 
@@ -71,10 +89,15 @@ void Importador::EscribirDias() {
         seccion_.Close();
         ++resumen_.intervalos;
       }
+      if (observador_ && !origen.intervalos[n].empty()) intervalosDefinidos_.insert(dt + "|" + id);
     }
     seccion_.Close();  // day
   }
   seccion_.Close();  // days
+  if (observador_ && resumen_.dias == 0) {
+    Notificar("dias_vacios", "DIASHORAST no define ningún día: la sección days queda vacía",
+              {DatoTexto("tabla", "DIASHORAST"), DatoNumero("registros", tabla.RecordCount())});
+  }
   Avisar("days", resumen_.dias, resumen_.dias);
 }
 

@@ -6,7 +6,10 @@
 #include <filesystem>
 #include <functional>
 #include <string_view>
+#include <vector>
 
+#include "platform/avisos.h"
+#include "platform/error.h"
 #include "saga/document.h"
 #include "tables/transfer_lock.h"
 #include "text/numbers.h"
@@ -17,6 +20,14 @@ using Progreso = std::function<void(std::string_view seccion, std::size_t hecho,
 
 struct ResumenImportacion {
   std::size_t dias = 0, intervalos = 0, grupos = 0, miembros = 0, actividades = 0, entradas = 0;
+  std::size_t sinColocar = 0;  // rows of SOLUC with day 0
+};
+
+// Tables the import cannot turn into a timetable (no day defined while
+// sessions are placed).
+class ImportError : public pontexa::Error {
+ public:
+  using pontexa::Error::Error;
 };
 
 // Name of the document element's child the import writes (and replaces).
@@ -33,9 +44,11 @@ inline saga::Document CargarParaImportar(const std::filesystem::path& archivo) {
 // built from the tables in `carpeta`. The document is changed in memory only;
 // the caller saves it. Throws pontexa::Error. The folder is reserved while
 // its tables are read; another transfer in it is waited for as `espera` says.
+// An observer hears what the section loses on the way (codes written
+// unchanged, rows that give nothing); the section is the same without one.
 ResumenImportacion Importar(saga::Document& documento, const std::filesystem::path& carpeta,
                             const text::RegionalSettings& ajustes, const Progreso& progreso = {},
-                            const tables::LockWait& espera = {});
+                            const tables::LockWait& espera = {}, Observador* observador = nullptr);
 
 // Imports into a loaded document and saves it atomically, with the SAGA
 // file's folder entry and the exchange folder reserved until it is saved.
@@ -48,7 +61,28 @@ ResumenImportacion ImportarYGuardar(saga::Document& documento, const std::filesy
 ResumenImportacion ImportarArchivo(const std::filesystem::path& archivo,
                                    const std::filesystem::path& carpeta,
                                    const text::RegionalSettings& ajustes,
-                                   const Progreso& progreso = {},
-                                   const tables::LockWait& espera = {});
+                                   const Progreso& progreso = {}, const tables::LockWait& espera = {},
+                                   Observador* observador = nullptr);
+
+// How the new time-tables section differs from the file's: inputs compared by
+// day, interval, subject, group, teacher and room, repeats counted.
+struct CambiosHorario {
+  std::size_t antes = 0, despues = 0, anadidas = 0, quitadas = 0;
+};
+
+struct ComprobacionImportacion {
+  ResumenImportacion resumen;
+  CambiosHorario cambios;
+  bool completa = false;  // the section was built (no error stopped it)
+};
+
+// The dry run: loads `archivo` and builds the new section exactly as
+// ImportarArchivo does, then stops before the save; an interrupted
+// replacement of the tables is reported, not finished, and no lock file is
+// taken. Nothing on disk changes. Every warning and the errors that would
+// stop the import go to the observer (none is raised).
+ComprobacionImportacion ComprobarImportacion(const std::filesystem::path& archivo,
+                                             const std::filesystem::path& carpeta,
+                                             const text::RegionalSettings& ajustes, Observador& observador);
 
 }  // namespace pontexa::importacion

@@ -59,6 +59,9 @@ class Element {
   std::size_t AttributeCount() const;
   // The attribute's value in Windows-1252, or nothing when absent.
   std::optional<std::string> Attribute(std::string_view name) const;
+  // The same value as the file holds it, references expanded, in UTF-8: what
+  // Attribute() gives before Windows-1252 replaces what it lacks by '?'.
+  std::optional<std::string> AttributeUtf8(std::string_view name) const;
 
   // Text of the first child node (of whatever kind; for an element, the text
   // of all its descendants joined in document order), or nothing when the

@@ -230,6 +230,17 @@ std::string Element::RawText() const {
   return text::Utf8ToAnsi(utf8);
 }
 
+std::optional<std::string> Element::AttributeUtf8(std::string_view name) const {
+  if (!node_) return std::nullopt;
+  for (pugi::xml_attribute a = Node().first_attribute(); a; a = a.next_attribute()) {
+    if (!NameIs(a.name(), name)) continue;
+    std::string utf8;
+    detail::AppendExpanded(utf8, a.value(), true);
+    return utf8;
+  }
+  return std::nullopt;
+}
+
 void Element::SetAttribute(std::string_view name, std::string_view ansiValue) {
   if (!node_ || Node().type() != pugi::node_element || name.empty() || state_->SectionMarkup(node_))
     throw DocumentError("No se puede poner el atributo '" + std::string(name) + "' en " +

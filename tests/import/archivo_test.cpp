@@ -134,6 +134,7 @@ TEST(ImportArchivo, ImportingTwiceIntoTheLoadedDocumentLeavesOneSection) {
 
 TEST(ImportArchivo, FileWithoutTimeTablesGetsItAppendedAfterItsChildren) {
   CarpetaMirvane mirvane;
+  mirvane.DiasHoras({});
   const fs::path archivo = mirvane.Saga("<raiz><a/><b>texto</b></raiz>");
   importacion::ImportarArchivo(archivo, mirvane.Carpeta(), text::RegionalSettings{','});
   EXPECT_EQ(Compacto(ReadBytes(archivo), "/raiz"),

@@ -119,7 +119,9 @@ CarpetaMirvane::CarpetaMirvane() : carpeta_(temp_ / "qorda") {
   Profesores({});
   Aulas({});
   Asignaturas({});
-  DiasHoras({});
+  // A solved timetable defines its days; the import refuses to place
+  // sessions without one.
+  DiasHoras({{"1", "Lunes", "1", "8:00", "8:55"}});
   Soluc({});
 }
 

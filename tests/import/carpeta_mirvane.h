@@ -42,7 +42,7 @@ void MarcarBorrado(std::string& bytes, std::size_t registro);
 
 class CarpetaMirvane {
  public:
-  CarpetaMirvane();  // six empty tables
+  CarpetaMirvane();  // five empty tables; DIASHORAST defines day 1 with interval i1
 
   const std::filesystem::path& Carpeta() const { return carpeta_; }
   std::filesystem::path Archivo(std::string_view nombre) const { return temp_ / std::string(nombre); }

@@ -9,6 +9,7 @@ namespace {
 
 TEST(ImportDias, EmptyTableGivesAnEmptyDaysElement) {
   CarpetaMirvane mirvane;
+  mirvane.DiasHoras({});
   EXPECT_EQ(mirvane.Seccion("days"), "days");
 }
 

@@ -15,6 +15,7 @@ Leccion Usa(std::string grupo, std::string prof, std::string asig, std::string d
 
 TEST(ImportGrupos, EmptySolucGivesEmptySections) {
   CarpetaMirvane mirvane;
+  mirvane.DiasHoras({});
   mirvane.Grupos({{"1A", "g1"}});
   mirvane.Profesores({{"PG", "p1"}});
   mirvane.Asignaturas({{"MAT", "Matematicas", "s1"}});
