@@ -53,8 +53,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${arquitectura})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The help opens in the browser through xdg-open, or in a CHM viewer.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xdg-utils)
+# The help opens in the browser through xdg-open, or in a CHM viewer; Qt's
+# own dialogs speak Spanish with its translations; Liberation Sans stands in
+# for Arial where it is missing.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-translations-l10n, fonts-liberation")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS xchm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_FILE_NAME pontexa_${PROJECT_VERSION}_${arquitectura}.deb)
