@@ -13,11 +13,13 @@ namespace fs = std::filesystem;
 namespace pontexa::tables {
 namespace {
 
+#ifndef _WIN32
 std::optional<std::string> NonEmptyEnv(const char* name) {
   auto value = platform::GetEnv(name);
   if (value && value->empty()) return std::nullopt;
   return value;
 }
+#endif
 
 bool SameName(std::string_view a, std::string_view b) {
   // Names on disk are UTF-8; Windows-1252 case rules cover the Spanish letters.
@@ -41,7 +43,13 @@ std::optional<fs::path> FindIgnoringCase(const fs::path& folder, std::string_vie
   if (fileName.empty()) return std::nullopt;
   std::error_code error;
   const fs::path exact = folder / platform::PathFromUtf8(fileName);
+#ifdef _WIN32
+  // Names are compared ignoring case by the system itself: the one entry that
+  // matches is looked up below only for its spelling on disk.
+  if (!fs::exists(fs::symlink_status(exact, error))) return std::nullopt;
+#else
   if (fs::exists(fs::symlink_status(exact, error))) return exact;
+#endif
   std::vector<fs::path> matches;
   fs::directory_iterator it(folder, error);
   if (error) return std::nullopt;

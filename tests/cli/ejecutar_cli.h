@@ -21,6 +21,9 @@ Salida Ejecutar(const TempFolder& tmp, const std::string& argumentos);
 
 std::string Citado(const std::filesystem::path& ruta);
 
+// The built pontexa-cli.
+std::filesystem::path Programa();
+
 // The last line of a program's output, without its line break.
 std::string UltimaLinea(std::string texto);
 

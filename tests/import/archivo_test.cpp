@@ -226,7 +226,7 @@ TEST_F(ImportFalla, SolucHeldByAnotherTable) {
 
 TEST_F(ImportFalla, SolucHeldByAnotherProcess) {
 #ifdef _WIN32
-  GTEST_SKIP() << "flock child needs a POSIX system";
+  GTEST_SKIP() << "flock child needs a POSIX system; tables_tests' TableHeldOpenWithoutSharingDoesNotOpen covers Windows";
 #else
   const fs::path parar = archivo.parent_path() / "parar";
   const std::string orden = "/usr/bin/python3 -c \"import fcntl, os, sys, time\n"

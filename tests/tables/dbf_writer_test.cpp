@@ -206,6 +206,9 @@ void WriteSample(const std::filesystem::path& path) {
 }
 
 TEST(DbfWriter, PythonDbfreadReadsWhatWeWrite) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the outside readers are Linux programs; scripts/windows.sh compares the Windows build's tables byte for byte with the Linux build's, which these readers check";
+#endif
   if (RunCommand("/usr/bin/python3 -c 'import dbfread' 2>/dev/null && echo yes") != "yes\n")
     GTEST_SKIP() << "python3-dbfread not installed";
   TempFolder folder;
@@ -218,7 +221,7 @@ TEST(DbfWriter, PythonDbfreadReadsWhatWeWrite) {
       "for r in t: print(repr(r['CASIG']), repr(r['CPROF']), repr(r['HORAS']), repr(r['SESIONES']))\n";
   pontexa::testing::WriteBytes(folder / "read.py", script);
   const std::string out =
-      RunCommand("/usr/bin/python3 '" + (folder / "read.py").string() + "' '" + (folder / "ASIGT.DBF").string() + "' 2>&1");
+      RunCommand("/usr/bin/python3 '" + platform::Utf8(folder / "read.py") + "' '" + platform::Utf8(folder / "ASIGT.DBF") + "' 2>&1");
   EXPECT_EQ(out,
             "2024-05-01 2\n"
             "CASIG C 10 0\nCPROF C 10 0\nCGRUP C 10 0\nCAULA C 10 0\nTURNO C 1 0\nNIVEL C 5 0\n"
@@ -228,10 +231,13 @@ TEST(DbfWriter, PythonDbfreadReadsWhatWeWrite) {
 }
 
 TEST(DbfWriter, ShapelibDbfdumpReadsWhatWeWrite) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the outside readers are Linux programs; scripts/windows.sh compares the Windows build's tables byte for byte with the Linux build's, which these readers check";
+#endif
   if (RunCommand("command -v dbfdump").empty()) GTEST_SKIP() << "shapelib's dbfdump not installed";
   TempFolder folder;
   WriteSample(folder / "ASIGT.DBF");
-  const std::string out = RunCommand("dbfdump -h -m '" + (folder / "ASIGT.DBF").string() + "' 2>&1");
+  const std::string out = RunCommand("dbfdump -h -m '" + platform::Utf8(folder / "ASIGT.DBF") + "' 2>&1");
   std::string expected;
   const char* const header[] = {"CASIG", "10", "CPROF", "10", "CGRUP", "10", "CAULA", "10", "TURNO", "1",
                                 "NIVEL", "5", "CURSO", "3", "GRUPO", "2", "HORAS", "20", "SESIONES", "20"};

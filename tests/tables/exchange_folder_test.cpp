@@ -79,6 +79,9 @@ TEST(ExchangeFolder, TableFilesAreFoundInAnyCase) {
 }
 
 TEST(ExchangeFolder, ExactSpellingWins) {
+#ifdef _WIN32
+  GTEST_SKIP() << "two spellings of one name cannot live side by side on Windows";
+#endif
   TempFolder folder;
   testing::WriteBytes(folder / "soluc.dbf", "x");
   testing::WriteBytes(folder / "SOLUC.DBF", "x");

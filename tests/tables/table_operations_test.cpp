@@ -9,6 +9,10 @@
 #include <chrono>
 
 #include "support/temp_folder.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 #include "tables/dbf_fixture.h"
 
 namespace pontexa::tables {
@@ -162,7 +166,7 @@ TEST_F(TableOperations, TwoOpenTablesOnOneFileExcludeEachOther) {
 // Another program (here a Python child holding flock) has the table open.
 TEST_F(TableOperations, TableHeldByAnotherProgramDoesNotOpen) {
   if (!std::filesystem::exists("/usr/bin/python3")) GTEST_SKIP() << "no /usr/bin/python3";
-  const std::string path = (folder / "Grupost.Dbf").string();
+  const std::string path = platform::Utf8(folder / "Grupost.Dbf");
   const std::string command =
       "/usr/bin/python3 -c \"import fcntl,sys; f=open(sys.argv[1],'rb'); fcntl.flock(f, fcntl.LOCK_EX); "
       "print('ok', flush=True); sys.stdin.read()\" '" + path + "'";
@@ -183,6 +187,25 @@ TEST_F(TableOperations, TableHeldByAnotherProgramDoesNotOpen) {
   }
   pclose(child);  // closes the child's stdin: it ends and lets go
   EXPECT_TRUE(held);
+  table.Open();
+  EXPECT_TRUE(table.Active());
+}
+#else
+// A program that opens the table without sharing (as a spreadsheet does).
+// Sharing modes belong to each handle, not to a process: a handle of this
+// process meets the same refusal another program's would.
+TEST_F(TableOperations, TableHeldOpenWithoutSharingDoesNotOpen) {
+  HANDLE other = CreateFileW((folder / "Grupost.Dbf").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(other, INVALID_HANDLE_VALUE);
+  Table table(folder.Path(), "GRUPOST");
+  try {
+    table.Open();
+    ADD_FAILURE() << "opened a table held without sharing";
+  } catch (const TableError& error) {
+    EXPECT_STREQ(error.what(), "La tabla GRUPOST está en uso por otro programa");
+  }
+  CloseHandle(other);
   table.Open();
   EXPECT_TRUE(table.Active());
 }
