@@ -21,7 +21,7 @@ export PONTEXA_WINDOWS_PREFIX="$prefix"
 
 # Stages run by default, in this order. A new stage is a function named
 # etapa_NAME plus its name here.
-ETAPAS=(paquetes pugixml googletest wine compilar pruebas distribucion distribucion_wine)
+ETAPAS=(paquetes pugixml googletest wine compilar pruebas comparar distribucion distribucion_wine)
 
 log() { echo "== windows: $*"; }
 
@@ -246,6 +246,78 @@ etapa_distribucion_wine() {
     { echo "El desinstalador ha borrado archivos de Mirvane" >&2; exit 1; }
   rm -rf "$destino" "$prueba"
   log "distribución probada: Pontexa-$v-win64.zip y Pontexa-$v-instalar.exe"
+}
+
+# The Linux build's programs the comparison needs, in build/ (as
+# scripts/pruebas.sh configures it).
+linux_build() {
+  local linux="$root/build"
+  if [ ! -f "$linux/build.ninja" ]; then
+    cmake -S "$root" -B "$linux" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  fi
+  cmake --build "$linux" -j2 --target pontexa-cli generar-saga pontexa_bench_import_generar >/dev/null
+}
+
+# Same bytes, but for the date of the last update (bytes 1..3 of a table).
+same_bytes() {
+  local a="$1" b="$2"
+  case "$a" in
+    *.DBF) cmp -s -n 1 "$a" "$b" && cmp -s -i 4 "$a" "$b" ;;
+    *) cmp -s "$a" "$b" ;;
+  esac
+}
+
+# Runs one direction with the Linux and the Windows pontexa-cli on copies of
+# the same inputs and compares every file they leave.
+compare_run() {
+  local name="$1" direction="$2" input="$3" tables="$4" work="$5"
+  local side file failed=0
+  for side in linux windows; do
+    mkdir -p "$work/$name-$side"
+    cp "$input" "$work/$name-$side/saga.xml"
+    mkdir -p "$work/$name-$side/QORDA"
+    if [ -n "$tables" ]; then cp "$tables"/*.DBF "$work/$name-$side/QORDA/"; fi
+  done
+  "$root/build/cli/pontexa-cli" "$direction" "$work/$name-linux/saga.xml" --carpeta "$work/$name-linux/QORDA" >/dev/null
+  "$(wine_loader)" "$build/pontexa-cli.exe" "$direction" "$work/$name-windows/saga.xml" \
+    --carpeta "$work/$name-windows/QORDA" >/dev/null
+  for file in saga.xml $(cd "$work/$name-linux/QORDA" && ls); do
+    [ "$file" = saga.xml ] || file="QORDA/$file"
+    if ! same_bytes "$work/$name-linux/$file" "$work/$name-windows/$file"; then
+      echo "windows.sh: $name: $file difiere entre Linux y Windows" >&2
+      failed=1
+    fi
+  done
+  [ -z "$(cd "$work/$name-windows/QORDA" && ls -A | grep -v -x -F -f <(cd "$work/$name-linux/QORDA" && ls -A))" ] || {
+    echo "windows.sh: $name: Windows deja archivos de más en QORDA" >&2
+    failed=1
+  }
+  ((failed == 0)) && log "$name: mismos bytes en Linux y Windows ($(ls "$work/$name-linux/QORDA" | wc -l) tablas y el archivo de SAGA)"
+  return "$failed"
+}
+
+# The tables and the SAGA file the Windows build writes are the Linux
+# build's, byte for byte: the sample school both ways, a generated district
+# file exported, a generated district case imported.
+etapa_comparar() {
+  linux_build
+  local work
+  work="$(mktemp -d "${TMPDIR:-/tmp}/pontexa-comparar.XXXXXX")"
+  local failed=0
+  compare_run instituto-exportar exportar "$root/ejemplos/saga/instituto.xml" "" "$work" || failed=1
+  mkdir -p "$work/instituto-tablas"
+  cp "$work/instituto-exportar-linux/QORDA"/*.DBF "$work/instituto-tablas/"
+  cp "$root/ejemplos/qorda"/*.DBF "$work/instituto-tablas/"  # Mirvane's part
+  compare_run instituto-importar importar "$root/ejemplos/saga/instituto.xml" "$work/instituto-tablas" "$work" || failed=1
+  "$root/build/bench/export/generar-saga" 10 "$work/distrito.xml"
+  compare_run distrito-exportar exportar "$work/distrito.xml" "" "$work" || failed=1
+  "$root/build/bench/import/pontexa_bench_import_generar" "$work/caso" 20000 >/dev/null
+  compare_run distrito-importar importar "$work/caso/saga.xml" "$work/caso/qorda" "$work" || failed=1
+  if ((failed)); then
+    echo "windows.sh: las salidas difieren; quedan en $work" >&2
+    return 1
+  fi
+  rm -rf "$work"
 }
 
 main() {

@@ -13,11 +13,13 @@ namespace fs = std::filesystem;
 namespace pontexa::tables {
 namespace {
 
+#ifndef _WIN32
 std::optional<std::string> NonEmptyEnv(const char* name) {
   auto value = platform::GetEnv(name);
   if (value && value->empty()) return std::nullopt;
   return value;
 }
+#endif
 
 bool SameName(std::string_view a, std::string_view b) {
   // Names on disk are UTF-8; Windows-1252 case rules cover the Spanish letters.

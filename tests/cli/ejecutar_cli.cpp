@@ -33,6 +33,15 @@ Salida Ejecutar(const TempFolder& tmp, const std::string& argumentos) {
 #endif
   salida.out = ReadBytes(out);
   salida.err = ReadBytes(err);
+#if defined(_WIN32)
+  // Text-mode output ends its lines with CR LF on Windows, as every program there.
+  for (std::string* texto : {&salida.out, &salida.err}) {
+    std::string sinCr;
+    for (std::size_t i = 0; i < texto->size(); ++i)
+      if (!((*texto)[i] == '\r' && i + 1 < texto->size() && (*texto)[i + 1] == '\n')) sinCr += (*texto)[i];
+    *texto = std::move(sinCr);
+  }
+#endif
   return salida;
 }
 

@@ -16,6 +16,10 @@
 #include "support/temp_folder.h"
 #include "support/usuario_comun.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace pontexa::platform {
@@ -104,6 +108,9 @@ TEST(AtomicFile, AFullDiskIsReportedInSpanishWithTheFile) {
 }
 
 TEST(AtomicFile, AReadOnlyFolderFailsBeforeTouchingTheTarget) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a folder's read-only attribute does not stop writing on Windows (only ACLs do)";
+#endif
   TempFolder folder;
   const fs::path target = folder / "saga.xml";
   WriteBytes(target, "original");
@@ -121,6 +128,43 @@ TEST(AtomicFile, AReadOnlyFolderFailsBeforeTouchingTheTarget) {
   EXPECT_EQ(ReadBytes(target), "original");
   EXPECT_EQ(EntriesIn(folder.Path()), 1u);
 }
+
+// A second save of the same file (another process, or the next run after a
+// killed one) removes only temporaries nobody is writing; the one being
+// written stays locked, and on Windows that lock must not stop its rename.
+TEST(AtomicFile, ALaterSaveRemovesAbandonedTemporariesButNotALiveOne) {
+  TempFolder folder;
+  const fs::path target = folder / "Mirvane.ini";
+  WriteBytes(target, "old");
+  const fs::path abandoned = folder / ".Mirvane.ini.pontexa.0badcafe.tmp";
+  WriteBytes(abandoned, "left by a killed run");
+  AtomicFile first(target);
+  first.Write("first");
+  {
+    AtomicFile second(target);
+    EXPECT_FALSE(fs::exists(abandoned));
+    EXPECT_EQ(EntriesIn(folder.Path()), 3u);  // the target and both live temporaries
+    second.Write("second");
+    second.Commit();
+  }
+  EXPECT_EQ(ReadBytes(target), "second");
+  first.Commit();
+  EXPECT_EQ(ReadBytes(target), "first");
+  EXPECT_EQ(EntriesIn(folder.Path()), 1u);
+}
+
+#ifdef _WIN32
+// The read-only attribute is what Windows users set (Explorer's checkbox).
+TEST(AtomicFile, TheReadOnlyAttributeIsRefusedOnWindows) {
+  TempFolder folder;
+  const fs::path target = folder / "saga.xml";
+  WriteBytes(target, "original");
+  ASSERT_TRUE(SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_THROW(AtomicFile file(target), Error);
+  SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(ReadBytes(target), "original");
+}
+#endif
 
 TEST(FileLock, IsExclusiveUntilReleased) {
   TempFolder folder;

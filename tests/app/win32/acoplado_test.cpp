@@ -193,7 +193,18 @@ TEST_F(Acoplado, ExportRunsDockedWritesTheSixTablesAndLeavesStatusOne) {
   EXPECT_EQ(Estado(), "[Transformadores]\r\nTransformado=1\r\n");
 }
 
-TEST_F(Acoplado, UnknownWordShowsTheFormDockedAndSalirWritesZero) {
+// How the user leaves the waiting dialog: a click on "&Salir", its Alt+S, or
+// Enter on it (it has the focus when the dialog shows).
+struct Salida {
+  const char* nombre;
+  UINT mensaje;
+  WPARAM w;
+  LPARAM l;
+};
+
+class Esperando : public Acoplado, public ::testing::WithParamInterface<Salida> {};
+
+TEST_P(Esperando, UnknownWordShowsTheFormDockedAndSalirWritesZero) {
   SetEnvironmentVariableW(L"PONTEXA_PRUEBA_SIN_MENSAJES", L"1");
   Arrancar("ver", Hexadecimal(padre_));
   HWND form = nullptr;
@@ -216,10 +227,16 @@ TEST_F(Acoplado, UnknownWordShowsTheFormDockedAndSalirWritesZero) {
 
   HWND salir = PorTexto(padre_, L"&Salir");
   ASSERT_NE(salir, nullptr);
-  PostMessageW(salir, BM_CLICK, 0, 0);
+  PostMessageW(salir, GetParam().mensaje, GetParam().w, GetParam().l);
   ASSERT_TRUE(EsperarFin());
   EXPECT_EQ(Estado(), "[Transformadores]\r\nTransformado=0\r\n");
 }
+
+INSTANTIATE_TEST_SUITE_P(Formas, Esperando,
+                         ::testing::Values(Salida{"Click", BM_CLICK, 0, 0},
+                                           Salida{"AltS", WM_SYSCHAR, L's', LPARAM(1) << 29},
+                                           Salida{"Enter", WM_KEYDOWN, VK_RETURN, 1}),
+                         [](const auto& info) { return std::string(info.param.nombre); });
 
 TEST_F(Acoplado, HandleNamingNoWindowRunsUndockedWithItsFrame) {
   HWND ida = CreateWindowExW(0, L"PruebaMirvane", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
