@@ -147,6 +147,10 @@ void Importador::EscribirEntradas() {
       ++resumen_.sinColocar;
       continue;
     }
+    // Read in the order the input's attributes take them, so a value that
+    // does not convert is the error it was.
+    const std::string dt = dia.AsString();
+    const std::string intervalo = TextoIntervalo(hora.AsFloat(), sesiones.AsFloat(), ajustes_.decimalSeparator);
     if (resumen_.dias == 0 && !sinDiasDicho) {
       // Tables exported again and not solved since: writing this would
       // replace the school's timetable by one without days.
@@ -170,8 +174,6 @@ void Importador::EscribirEntradas() {
       desconocido("ASIGNOMT", "ASIG", codigoAsignatura);
     }
 
-    const std::string dt = dia.AsString();
-    const std::string intervalo = TextoIntervalo(hora.AsFloat(), sesiones.AsFloat(), ajustes_.decimalSeparator);
     if (observador_ && !intervalosDefinidos_.contains(dt + "|" + intervalo)) {
       Notificar("intervalo_no_definido",
                 "El registro " + text::FormatInteger(static_cast<std::int64_t>(soluc.RecordNumber())) +
