@@ -73,17 +73,7 @@ void Formulario::FormClose() {
 
 void Formulario::BExportarClick() {
   Ejecutar([this] {
-    if (std::optional<std::filesystem::path> elegido = vista_.ElegirArchivo(opciones_)) {
-      ArchivoXML = std::move(*elegido);
-    }
-    if (!ExisteArchivo(ArchivoXML)) {
-      vista_.MostrarMensaje("No existe archivo");
-      if (NumParametros == 2) {
-        Transformado = -1;
-        vista_.Cerrar();
-      }
-      return;
-    }
+    if (!ElegirArchivo(-1)) return;
     entorno_.transferencias.Cargar(ArchivoXML, Transferencias::Uso::Exportar);
     vista_.CursorDeEspera(true);
     try {
@@ -100,22 +90,25 @@ void Formulario::BExportarClick() {
 
 void Formulario::BImportarClick() {
   Ejecutar([this] {
-    if (std::optional<std::filesystem::path> elegido = vista_.ElegirArchivo(opciones_)) {
-      ArchivoXML = std::move(*elegido);
-    }
-    if (!ExisteArchivo(ArchivoXML)) {
-      vista_.MostrarMensaje("No existe archivo");
-      if (NumParametros == 2) {
-        Transformado = 0;
-        vista_.Cerrar();
-      }
-      return;
-    }
+    if (!ElegirArchivo(0)) return;
     entorno_.transferencias.Cargar(ArchivoXML, Transferencias::Uso::Importar);
     entorno_.transferencias.Importar();
     vista_.CursorDeEspera(false);
     TerminarTransferencia();
   });
+}
+
+bool Formulario::ElegirArchivo(std::int32_t estadoSinArchivo) {
+  if (std::optional<std::filesystem::path> elegido = vista_.ElegirArchivo(opciones_)) {
+    ArchivoXML = std::move(*elegido);
+  }
+  if (ExisteArchivo(ArchivoXML)) return true;
+  vista_.MostrarMensaje("No existe archivo");
+  if (NumParametros == 2) {
+    Transformado = estadoSinArchivo;
+    vista_.Cerrar();
+  }
+  return false;
 }
 
 void Formulario::TerminarTransferencia() {

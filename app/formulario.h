@@ -4,6 +4,7 @@
 // modes, the status values and file, the cursor and error rules. Both views
 // (app/qt, app/win32) build one and forward their events to it.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -53,6 +54,10 @@ class Formulario {
  private:
   template <typename Manejador>
   void Ejecutar(Manejador&& manejador);
+  // Asks for the SAGA file (keeping the last one when cancelled); false, after
+  // "No existe archivo" and, in the automated mode, the given status and the
+  // close, when no file exists there.
+  bool ElegirArchivo(std::int32_t estadoSinArchivo);
   void TerminarTransferencia();
 
   Vista& vista_;

@@ -78,7 +78,7 @@ class Exportador {
   Observador* observador_;
   tables::TableReplacement& reemplazo_;
   text::RegionalSettings ajustes_;
-  const Progreso& progreso_;
+  const Progreso progreso_;  // a copy: callers may pass a temporary
   std::map<std::string, std::filesystem::path, std::less<>> preparadas_;
   ResumenExportacion resumen_;
 };

@@ -69,7 +69,7 @@ class Importador {
   // "day|interval" of every interval written, when observing.
   std::unordered_set<std::string> intervalosDefinidos_;
   const text::RegionalSettings ajustes_;
-  const Progreso& progreso_;
+  const Progreso progreso_;  // a copy: callers may pass a temporary
 
   tables::Table wwTableNomAsg;
   tables::Table wwTableAulas;

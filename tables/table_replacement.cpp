@@ -81,10 +81,21 @@ std::vector<fs::path> AllSpellings(const fs::path& folder, std::string_view file
 // old files are only in the way of readers that match names loosely.
 void RemoveOldVariants(const fs::path& folder, std::string_view table) {
   const std::string exact = std::string(table) + ".DBF";
+  const fs::path wanted = folder / exact;
   for (const fs::path& other : AllSpellings(folder, exact)) {
     if (platform::Utf8(other.filename()) == exact) continue;
-    std::error_code ignored;
-    fs::remove(other, ignored);
+    std::error_code error;
+    // Where names ignore case (Windows), the switch replaced the old file
+    // under its old spelling: that is the new table, to be renamed, not removed.
+    if (fs::equivalent(other, wanted, error)) {
+      try {
+        platform::RenameOver(other, wanted);
+      } catch (const pontexa::Error&) {
+        // Readers match the name without regard to case; only the spelling stays.
+      }
+      continue;
+    }
+    fs::remove(other, error);
   }
   for (const fs::path& index : AllSpellings(folder, std::string(table) + ".MDX")) {
     std::error_code ignored;

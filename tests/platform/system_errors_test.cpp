@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <string>
+#include <vector>
 
 namespace pontexa::platform {
 namespace {
@@ -28,8 +29,12 @@ TEST(SystemErrors, CommonOnesAreSpanish) {
 }
 
 TEST(SystemErrors, EveryCommonFileErrorHasItsOwnSpanishText) {
-  for (const int error : {EPERM, ENOENT, EROFS, ENOTDIR, EEXIST, EBUSY, ETXTBSY, EMFILE, ENFILE, EDQUOT, ENOTEMPTY,
-                          ENOMEM, EINVAL, EPIPE, EAGAIN, ETIMEDOUT}) {
+  std::vector<int> errors = {EPERM,     ENOENT, EROFS,  ENOTDIR, EEXIST, EBUSY,  ETXTBSY,  EMFILE,
+                             ENFILE,    ENOTEMPTY, ENOMEM, EINVAL, EPIPE,  EAGAIN, ETIMEDOUT};
+#ifdef EDQUOT  // not in every C library (MinGW's lacks it)
+  errors.push_back(EDQUOT);
+#endif
+  for (const int error : errors) {
     const std::string text = ErrnoText(error);
     EXPECT_EQ(text.find("Error del sistema"), std::string::npos) << error << ": " << text;
   }
