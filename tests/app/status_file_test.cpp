@@ -23,6 +23,12 @@ using pontexa::testing::WriteBytes;
 
 namespace {
 
+#ifdef _WIN32
+// MinGW's library makes no symbolic links (and Windows grants them only with a
+// privilege); links are followed by the same code there and tested on Linux.
+constexpr const char* kSinEnlaces = "no symbolic links in this build";
+#endif
+
 struct Caso {
   const char* nombre;
   std::string antes;
@@ -184,6 +190,9 @@ TEST_F(EstadoSinPermisos, NoFileInAFolderThatTakesNoneIsAClearFailure) {
 // Mirvane.ini as a link to the settings elsewhere: the link stays, its
 // target gets the status, atomically where the target's folder allows.
 TEST_F(EstadoSinPermisos, ALinkKeepsPointingAtItsUpdatedTarget) {
+#ifdef _WIN32
+  GTEST_SKIP() << kSinEnlaces;
+#endif
   struct Caso {
     const char* nombre;
     fs::perms carpetaDestino;
@@ -217,6 +226,9 @@ TEST_F(EstadoSinPermisos, ALinkKeepsPointingAtItsUpdatedTarget) {
 }
 
 TEST(ArchivoDeEstado, ADanglingLinkGetsItsTargetMade) {
+#ifdef _WIN32
+  GTEST_SKIP() << kSinEnlaces;
+#endif
   TempFolder carpeta;
   const fs::path enlace = carpeta / "Mirvane.ini";
   fs::create_symlink("config/estado.ini", enlace);
@@ -227,6 +239,9 @@ TEST(ArchivoDeEstado, ADanglingLinkGetsItsTargetMade) {
 }
 
 TEST(ArchivoDeEstado, LinksThatLoopAreAClearFailure) {
+#ifdef _WIN32
+  GTEST_SKIP() << kSinEnlaces;
+#endif
   TempFolder carpeta;
   const fs::path enlace = carpeta / "Mirvane.ini";
   fs::create_symlink("Otro.ini", enlace);
