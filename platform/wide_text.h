@@ -10,6 +10,9 @@
 
 namespace pontexa::platform {
 
+// Appends one code point as UTF-8: the one encoder every layer uses.
+void AppendUtf8(std::string& out, char32_t code);
+
 std::u16string Utf16FromUtf8(std::string_view text);
 std::string Utf8FromUtf16(std::u16string_view text);
 

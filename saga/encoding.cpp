@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "platform/wide_text.h"
 #include "saga/messages.h"
 #include "text/cp1252.h"
 
@@ -67,7 +68,7 @@ std::string DecodeSingleByte(const std::string& bytes, bool windows1252) {
     if (byte < 0x80) {
       out.push_back(c);
     } else {
-      AppendUtf8(out, windows1252 ? text::Cp1252ToUnicode(byte) : char32_t{byte});
+      platform::AppendUtf8(out, windows1252 ? text::Cp1252ToUnicode(byte) : char32_t{byte});
     }
   }
   return out;
@@ -89,12 +90,12 @@ std::string DecodeUtf16(const std::string& bytes, std::size_t start, bool little
     if (u >= 0xD800 && u <= 0xDBFF && at + 3 < bytes.size()) {
       const char16_t low = unit(at + 2);
       if (low >= 0xDC00 && low <= 0xDFFF) {
-        AppendUtf8(out, 0x10000 + ((char32_t{u} - 0xD800) << 10) + (char32_t{low} - 0xDC00));
+        platform::AppendUtf8(out, 0x10000 + ((char32_t{u} - 0xD800) << 10) + (char32_t{low} - 0xDC00));
         at += 2;
         continue;
       }
     }
-    AppendUtf8(out, (u >= 0xD800 && u <= 0xDFFF) ? kReplacement : char32_t{u});
+    platform::AppendUtf8(out, (u >= 0xD800 && u <= 0xDFFF) ? kReplacement : char32_t{u});
   }
   return out;
 }
@@ -124,23 +125,6 @@ char32_t DecodeSequence(const unsigned char* s, std::size_t length) {
 
 }  // namespace
 
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
 
 DecodedText DecodeFile(std::string bytes, const std::filesystem::path& displayName) {
   DecodedText result;
@@ -315,7 +299,7 @@ void EncodingWriter::Emit(char32_t cp) {
       break;
     default: {
       std::string utf8;
-      AppendUtf8(utf8, cp);
+      platform::AppendUtf8(utf8, cp);
       for (const char c : utf8) PutByte(c);
       return;
     }

@@ -27,9 +27,6 @@ struct DecodedText {
 // unknown declared encoding or broken UTF-16.
 DecodedText DecodeFile(std::string bytes, const std::filesystem::path& displayName);
 
-// Appends a code point as UTF-8.
-void AppendUtf8(std::string& out, char32_t codePoint);
-
 // Whether the encoding can hold the code point as a character of its own.
 bool CanEncode(Encoding encoding, char32_t codePoint);
 

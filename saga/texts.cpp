@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "platform/wide_text.h"
 #include "saga/encoding.h"
 #include "text/cp1252.h"
 
@@ -30,7 +31,7 @@ std::size_t ExpandReference(std::string& out, const char* s) {
   const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), cp, hex ? 16 : 10);
   if (digits.empty() || ec != std::errc() || ptr != digits.data() + digits.size()) return 0;
   if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  AppendUtf8(out, cp);
+  platform::AppendUtf8(out, cp);
   return taken;
 }
 
@@ -87,7 +88,7 @@ std::string StoredAttributeValue(std::string_view ansi, Encoding encoding) {
       *end++ = ';';
       out.append(reference, end);
     } else {
-      AppendUtf8(out, cp);
+      platform::AppendUtf8(out, cp);
     }
   }
   return out;

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "platform/wide_text.h"
+
 namespace pontexa::text {
 namespace {
 
@@ -14,24 +16,6 @@ constexpr std::array<char16_t, 32> kHighControls = {
 };
 
 constexpr unsigned char kReplacement = '?';
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 // Decodes one UTF-8 sequence at `i`; malformed input yields nothing and
 // advances by one byte.
@@ -113,7 +97,7 @@ std::string Utf8ToAnsi(std::string_view utf8) {
 std::string AnsiToUtf8(std::string_view ansi) {
   std::string out;
   out.reserve(ansi.size());
-  for (const char c : ansi) AppendUtf8(out, Cp1252ToUnicode(static_cast<unsigned char>(c)));
+  for (const char c : ansi) platform::AppendUtf8(out, Cp1252ToUnicode(static_cast<unsigned char>(c)));
   return out;
 }
 

@@ -31,18 +31,8 @@ done
 trabajo="$(mktemp -d)"
 trap 'rm -rf "$trabajo"' EXIT
 
-# Milliseconds of the fastest of three runs of a command.
-mejor_de_tres() {
-  local mejor="" inicio fin t
-  for _ in 1 2 3; do
-    inicio=$(date +%s%N)
-    "$@" >/dev/null 2>&1 || true
-    fin=$(date +%s%N)
-    t=$(( (fin - inicio) / 1000000 ))
-    if [ -z "$mejor" ] || [ "$t" -lt "$mejor" ]; then mejor="$t"; fi
-  done
-  echo "$mejor"
-}
+# shellcheck source=../medir_comun.sh
+source "$raiz/bench/medir_comun.sh"
 
 fila() {  # caso real_ms comprobar_ms
   awk -v c="$1" -v r="$2" -v s="$3" 'BEGIN { printf "%-22s %9d %12d %6.2f\n", c, r, s, (r > 0 ? s/r : 0) }'
@@ -60,8 +50,8 @@ for escala in "${escalas[@]}"; do
   carpeta="$trabajo/qorda-$escala"
   mkdir -p "$carpeta"
   "$generar_saga" "$escala" "$xml"
-  real=$(mejor_de_tres "$cli" exportar "$xml" --carpeta "$carpeta")
-  seco=$(mejor_de_tres "$cli" comprobar exportar "$xml" --carpeta "$carpeta" --formato json)
+  real=$(mejor_de_tres_ms "$cli" exportar "$xml" --carpeta "$carpeta")
+  seco=$(mejor_de_tres_ms "$cli" comprobar exportar "$xml" --carpeta "$carpeta" --formato json)
   exp_t[$escala]=$seco
   fila "exportar escala $escala" "$real" "$seco"
   rm -rf "$carpeta" "$xml"
@@ -70,8 +60,8 @@ for n in "${tamanos[@]}"; do
   caso="$trabajo/$n"
   "$generar_import" "$caso" "$n" >/dev/null
   "$cli" importar "$caso/saga.xml" --carpeta "$caso/qorda" >/dev/null  # the file holds its section
-  real=$(mejor_de_tres "$cli" importar "$caso/saga.xml" --carpeta "$caso/qorda")
-  seco=$(mejor_de_tres "$cli" comprobar importar "$caso/saga.xml" --carpeta "$caso/qorda" --formato json)
+  real=$(mejor_de_tres_ms "$cli" importar "$caso/saga.xml" --carpeta "$caso/qorda")
+  seco=$(mejor_de_tres_ms "$cli" comprobar importar "$caso/saga.xml" --carpeta "$caso/qorda" --formato json)
   imp_t[$n]=$seco
   fila "importar $n" "$real" "$seco"
   rm -rf "$caso"

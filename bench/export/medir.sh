@@ -25,18 +25,8 @@ command -v xmllint >/dev/null || { echo "falta xmllint" >&2; exit 1; }
 trabajo="$(mktemp -d)"
 trap 'rm -rf "$trabajo"' EXIT
 
-# Milliseconds of the fastest of three runs of a command.
-mejor_de_tres() {
-  local mejor="" inicio fin t
-  for _ in 1 2 3; do
-    inicio=$(date +%s%N)
-    "$@" >/dev/null 2>&1
-    fin=$(date +%s%N)
-    t=$(( (fin - inicio) / 1000000 ))
-    if [ -z "$mejor" ] || [ "$t" -lt "$mejor" ]; then mejor="$t"; fi
-  done
-  echo "$mejor"
-}
+# shellcheck source=../medir_comun.sh
+source "$raiz/bench/medir_comun.sh"
 
 # Peak resident memory of one run, in KB.
 rss() {
@@ -52,8 +42,8 @@ for escala in "${escalas[@]}"; do
   mkdir -p "$carpeta"
   "$generar" "$escala" "$xml"
   bytes=$(stat -c %s "$xml")
-  t_export=$(mejor_de_tres "$cli" exportar "$xml" --carpeta "$carpeta")
-  t_xmllint=$(mejor_de_tres xmllint --noout "$xml")
+  t_export=$(mejor_de_tres_ms "$cli" exportar "$xml" --carpeta "$carpeta")
+  t_xmllint=$(mejor_de_tres_ms xmllint --noout "$xml")
   rss_export=$(rss "$cli" exportar "$xml" --carpeta "$carpeta")
   rss_xmllint=$(rss xmllint --noout "$xml")
   tiempos[$escala]=$t_export
